@@ -1,0 +1,1 @@
+namespace zvk { int uiPlaceholder() { return 0; } }

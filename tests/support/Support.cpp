@@ -1,0 +1,1 @@
+namespace zvk::test { int supportPlaceholder() { return 0; } }
