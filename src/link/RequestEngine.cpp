@@ -16,6 +16,28 @@ namespace {
 constexpr int StepMs = 1000;
 constexpr int TrailingOutputMs = 200;
 
+// Collects every line a link completes during a wait. The waits that skip stray lines look at all
+// of them: an echo and the awaited "OK" often arrive in one block, and only the first of those
+// becomes LastLine.
+class LineCollector {
+public:
+    explicit LineCollector(TextLink& link) {
+        m_connection = QObject::connect(&link, &TextLink::lineReceived, [this](const QByteArray& line) {
+            m_lines.append(line);
+        });
+    }
+    ~LineCollector() { QObject::disconnect(m_connection); }
+    LineCollector(const LineCollector&) = delete;
+    LineCollector& operator=(const LineCollector&) = delete;
+
+    bool empty() const { return m_lines.isEmpty(); }
+    QByteArray take() { return m_lines.takeFirst(); }
+
+private:
+    QList<QByteArray> m_lines;
+    QMetaObject::Connection m_connection;
+};
+
 class OutstandingGuard {
 public:
     explicit OutstandingGuard(bool& flag) : m_flag(flag) { m_flag = true; }
@@ -66,6 +88,7 @@ template <class Wake> void RequestEngine::waitUntil(int msLeft, Wake wake, TextL
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     connect(this, &RequestEngine::aborted, &loop, &QEventLoop::quit);
     if (link) {
@@ -95,32 +118,46 @@ int RequestEngine::textWait(const QByteArray& command, const QByteArray& expecte
         m_ui->setTimeLabel(QStringLiteral("Time: "));
     }
     TextLink& link = textLink();
+    LineCollector lines(link);
     link.clearReceive();
     link.sendLine(command, kind);
 
     int result = NoLine;
     int gauge = 0;
-    for (int n = 1; n <= steps; ++n) {
+    bool matched = false;
+    for (int n = 1; n <= steps && !matched; ++n) {
         QElapsedTimer step;
         step.start();
-        for (;;) {
+        if (discardOthers) {
+            // Stray lines are thrown away; waiting goes on until this step's second has passed.
+            while (!AbortRequested) {
+                while (!lines.empty() && !matched) {
+                    const QByteArray line = lines.take();
+                    if (matches(line, expected, mode)) {
+                        LastLine = line;
+                        matched = true;
+                    }
+                }
+                link.LineReady = false;
+                if (matched || step.elapsed() >= StepMs)
+                    break;
+                waitUntil(int(StepMs - step.elapsed()), [&] { return !lines.empty() || AbortRequested; }, &link);
+            }
+        } else {
             waitUntil(int(StepMs - step.elapsed()), [&] { return link.LineReady || AbortRequested; }, &link);
-            if (AbortRequested || !link.LineReady)
-                break;
-            if (!discardOthers || matches(link.LastLine, expected, mode))
-                break;
-            // The named-reply wait throws a stray line away, partial next line included.
-            link.clearReceive();
-            if (step.elapsed() >= StepMs)
-                break;
         }
         if (m_ui)
             m_ui->setTimeLabel(QStringLiteral("Time: %1 sec.").arg(n));
         if (AbortRequested) {
+            matched = false;
             result = NoLine;
             break;
         }
-        if (link.LineReady) {
+        if (matched) {
+            result = Matched;
+            break;
+        }
+        if (!discardOthers && link.LineReady) {
             LastLine = link.LastLine;
             result = matches(LastLine, expected, mode) ? Matched : OtherLine;
             break;
@@ -156,20 +193,24 @@ bool RequestEngine::Day_otvet(const QByteArray& command, const QByteArray& expec
         return false;
     OutstandingGuard guard(m_outstanding);
     startGaugeMs(ms);
+    LineCollector lines(m_serial);
+    m_serial.clearReceive();
     m_serial.Sendstr(command, TermCR);
     QElapsedTimer timer2;
     timer2.start();
     bool result = false;
-    for (;;) {
-        m_serial.clearReceive();
-        waitUntil(int(ms - timer2.elapsed()), [&] { return m_serial.LineReady; }, &m_serial);
-        if (m_serial.LineReady && matches(m_serial.LastLine, expected, mode)) {
-            LastLine = m_serial.LastLine;
-            result = true;
-            break;
+    while (!result) {
+        while (!lines.empty() && !result) {
+            const QByteArray line = lines.take();
+            if (matches(line, expected, mode)) {
+                LastLine = line;
+                result = true;
+            }
         }
-        if (timer2.elapsed() >= ms)
+        m_serial.LineReady = false;
+        if (result || timer2.elapsed() >= ms)
             break;
+        waitUntil(int(ms - timer2.elapsed()), [&] { return !lines.empty(); }, &m_serial);
     }
     stopGauge();
     // Let the modem's trailing output arrive before the next command.
@@ -183,32 +224,34 @@ int RequestEngine::Day_otvet5(const QByteArray& command, const QList<QByteArray>
     OutstandingGuard guard(m_outstanding);
     startGaugeMs(ms);
     AbortRequested = false;
+    LineCollector lines(m_serial);
+    m_serial.clearReceive();
     m_serial.Sendstr(command, TermCR);
     QElapsedTimer timer2;
     timer2.start();
+    const qsizetype choices = std::min<qsizetype>(expected.size(), 5);
     int result = DialTimeout;
     for (;;) {
-        m_serial.clearReceive();
-        waitUntil(int(ms - timer2.elapsed()), [&] { return m_serial.LineReady || AbortRequested; }, &m_serial);
-        if (m_serial.LineReady) {
-            const qsizetype n = std::min<qsizetype>(expected.size(), 5);
-            for (qsizetype i = 0; i < n; ++i) {
-                if (m_serial.LastLine.startsWith(expected[i])) {
+        while (!lines.empty() && result == DialTimeout) {
+            const QByteArray line = lines.take();
+            for (qsizetype i = 0; i < choices; ++i) {
+                if (line.startsWith(expected[i])) {
                     result = int(i) + 1;
+                    LastLine = line;
                     break;
                 }
             }
-            if (result != DialTimeout) {
-                LastLine = m_serial.LastLine;
-                break;
-            }
         }
+        m_serial.LineReady = false;
+        if (result != DialTimeout)
+            break;
         if (AbortRequested) {
             result = DialCancelled;
             break;
         }
         if (timer2.elapsed() >= ms)
             break;
+        waitUntil(int(ms - timer2.elapsed()), [&] { return !lines.empty() || AbortRequested; }, &m_serial);
     }
     stopGauge();
     return result;
@@ -238,6 +281,7 @@ void RequestEngine::Delay(int ms) {
     QEventLoop loop;
     QTimer timerDelay;
     timerDelay.setSingleShot(true);
+    timerDelay.setTimerType(Qt::PreciseTimer);
     connect(&timerDelay, &QTimer::timeout, &loop, &QEventLoop::quit);
     timerDelay.start(ms);
     loop.exec();

@@ -102,7 +102,10 @@ void SerialLink::close() {
 void SerialLink::writeRaw(const QByteArray& wire) {
     if (!m_port.isOpen())
         return;
-    m_port.clear(QSerialPort::AllDirections);
+    // Stale input goes, so the reply that follows is the first line after this command. Output
+    // still queued from the previous command is pushed out rather than discarded: it was sent.
+    m_port.clear(QSerialPort::Input);
+    m_port.flush();
     if (wire.size() <= OutputBufferSize - m_port.bytesToWrite())
         m_port.write(wire);
 }
@@ -161,7 +164,10 @@ void SerialLink::pollPinout() {
 }
 
 void SerialLink::onError(QSerialPort::SerialPortError error) {
-    if (error != QSerialPort::ResourceError && error != QSerialPort::PermissionError)
+    // A pulled adapter or a hung-up pty shows as a read error that repeats on every notification;
+    // the port is gone either way.
+    if (error != QSerialPort::ResourceError && error != QSerialPort::PermissionError &&
+        error != QSerialPort::ReadError)
         return;
     if (!m_port.isOpen() || m_closingLostPort)
         return;

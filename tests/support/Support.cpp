@@ -1,1 +1,0 @@
-namespace zvk::test { int supportPlaceholder() { return 0; } }
