@@ -1,1 +1,0 @@
-namespace zvk { int uiPlaceholder() { return 0; } }
