@@ -83,7 +83,7 @@ void Carrier::onTimer() {
     const int generation = m_generation;
     for (const Emission& e : m_queue.takeDue(m_clock.elapsed())) {
         if (!e.bytes.isEmpty()) {
-            m_log.bytes(m_name, "->", e.bytes, m_endpoint.binary());
+            m_log.bytes(m_name, "->", e.bytes, e.binary);
             writeBytes(e.bytes);
         }
         if (e.action != LineAction::None)

@@ -12,7 +12,7 @@
 namespace zvk::sim {
 
 namespace {
-constexpr int AttachPollMs = 100;
+constexpr int AttachPollMs = 20; // the tool sends its first line right after opening
 }
 
 PtyCarrier::PtyCarrier(Endpoint& endpoint, const QElapsedTimer& clock, const TrafficLog& log, QObject* parent)

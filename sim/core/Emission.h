@@ -19,6 +19,7 @@ struct Emission {
     int delayMs = 0; // pause before this piece, counted from the piece before it
     QByteArray bytes;
     LineAction action = LineAction::None; // done after the bytes are sent
+    bool binary = false;                  // a Modbus frame, shown in hex in the log
 };
 
 using Emissions = QList<Emission>;

@@ -136,7 +136,8 @@ Emissions toEmissions(const Reply& reply, const QByteArray& terminator) {
     Emissions out;
     int pause = reply.delayMs;
     for (const QByteArray& line : reply.lines) {
-        out.append({pause, reply.binary ? line : line + terminator, LineAction::None});
+        const QByteArray bytes = reply.binary ? line : QByteArray(line + terminator);
+        out.append(Emission{pause, bytes, LineAction::None, reply.binary});
         pause = 0;
     }
     if (reply.after != LineAction::None)
@@ -190,7 +191,8 @@ Emissions FaultSet::apply(const QByteArray& request, const Reply& reply, const Q
     qsizetype start = 0;
     for (qsizetype i = 0; i < pieces; ++i) {
         const qsizetype end = all.size() * (i + 1) / pieces;
-        out.append({i == 0 ? r.delayMs : SplitPauseMs, all.mid(start, end - start), LineAction::None});
+        out.append(Emission{i == 0 ? r.delayMs : SplitPauseMs, all.mid(start, end - start), LineAction::None,
+                            r.binary});
         start = end;
     }
     if (r.after != LineAction::None)

@@ -46,7 +46,10 @@ Emissions TextPort::handleLine(const QByteArray& line) {
     return m_faults.apply(faultKey(line), r, LineEnd);
 }
 
-Emissions TextPort::feed(const QByteArray& bytes, qint64 /*nowMs*/) {
+Emissions TextPort::feed(const QByteArray& bytes, qint64 nowMs) {
+    if (nowMs - m_lastByteMs > PartialLineMs)
+        m_lines.clear();
+    m_lastByteMs = nowMs;
     Emissions out;
     for (const QByteArray& line : m_lines.feed(bytes))
         out += handleLine(line);

@@ -41,8 +41,11 @@ private:
 // The request key the fault rules match against.
 QByteArray faultKey(const QByteArray& line);
 
+// The controller's text port. A partial line left alone longer than PartialLineMs is dropped,
+// so stray bytes (Modbus frames sent to a port in text mode) do not spoil the next request.
 class TextPort : public Endpoint {
 public:
+    static constexpr qint64 PartialLineMs = 2000;
     TextPort(Controller& controller, FaultSet& faults) : m_controller(controller), m_faults(faults) {}
     Emissions feed(const QByteArray& bytes, qint64 nowMs) override;
     void reset() override { m_lines.clear(); }
@@ -52,6 +55,7 @@ private:
     Controller& m_controller;
     FaultSet& m_faults;
     LineAssembler m_lines;
+    qint64 m_lastByteMs = 0;
 };
 
 // Modbus RTU on the cable: 8-byte requests framed by their CRC; a partial frame left alone for

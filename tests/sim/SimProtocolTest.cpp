@@ -112,6 +112,10 @@ TEST(SimText, LinesEndWithCrOrCrLfAndMayArriveInPieces) {
     // A line that never ends is dropped whole; the line after it is answered.
     EXPECT_TRUE(joined(port.feed(QByteArray(5000, 'A'), 0)).isEmpty());
     EXPECT_EQ(joined(port.feed("\r\nZVK+RELOAD_3_CONDITION\r", 0)), QByteArray("ZVKOK\r\n"));
+    // Stray bytes left without a line end are forgotten after a pause.
+    EXPECT_TRUE(joined(port.feed(hexBytes("1F 06 00 05 00 01 5B B5"), 1000)).isEmpty());
+    EXPECT_EQ(joined(port.feed("SET_CONFIG_MODE?\r", 1000 + TextPort::PartialLineMs + 1)),
+              QByteArray("ZVKOK\r\n"));
 }
 
 TEST(SimText, ActionCommands) {
