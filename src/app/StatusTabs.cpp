@@ -6,14 +6,14 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QHash>
 #include <QPainter>
-#include <QStaticText>
 #include <QPushButton>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -30,11 +30,11 @@ constexpr int Centred = -1;
 struct GridDesign {
     int number;
     int rowHeight;
-    std::array<int, 4> widths;  // 0 past the last column
+    std::array<int, 4> widths; // 0 past the last column
     bool bold;
-    int headerTop;                   // vertical text offset in the header row
-    int dataTop;                     // and in the data rows
-    std::array<int, 4> dataIndent;   // per column: Centred, or the offset from the left edge
+    int headerTop;                 // vertical text offset in the header row
+    int dataTop;                   // and in the data rows
+    std::array<int, 4> dataIndent; // per column: Centred, or the offset from the left edge
 };
 
 const std::array<GridDesign, 11>& gridDesigns() {
@@ -56,7 +56,8 @@ const std::array<GridDesign, 11>& gridDesigns() {
 
 const GridDesign& gridDesign(int number) {
     const auto& table = gridDesigns();
-    return *std::find_if(table.begin(), table.end(), [number](const GridDesign& d) { return d.number == number; });
+    return *std::find_if(table.begin(), table.end(),
+                         [number](const GridDesign& d) { return d.number == number; });
 }
 
 // The grids keep the pixel geometry of the original form, and the page holds them only with a
@@ -70,13 +71,17 @@ QFont statusFont(const QFont& base, int pixels, bool bold) {
     return font;
 }
 
-QFont gridFont(const QFont& base, bool bold) { return statusFont(base, bold ? 12 : 11, bold); }
+QFont gridFont(const QFont& base, bool bold) {
+    return statusFont(base, bold ? 12 : 11, bold);
+}
 
 constexpr int CaptionPixels = 12;
 
-QColor toColor(Rgb colour) { return QColor::fromRgb(colour); }
+QColor toColor(Rgb colour) {
+    return QColor::fromRgb(colour);
+}
 
-}  // namespace
+} // namespace
 
 // One grid's texts and cell backgrounds, copied from the status view.
 class StatusGridModel : public QAbstractTableModel {
@@ -87,7 +92,9 @@ public:
         fillBackgrounds(view, m_backgrounds);
     }
 
-    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : m_grid.rows(); }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : m_grid.rows();
+    }
     int columnCount(const QModelIndex& parent = {}) const override {
         return parent.isValid() ? 0 : m_grid.columns();
     }
@@ -101,7 +108,7 @@ public:
             return m_grid.text(index.column(), index.row());
         case Qt::BackgroundRole:
             if (index.row() == 0)
-                return {};  // the header row takes the grid's fixed-row colour
+                return {}; // the header row takes the grid's fixed-row colour
             return toColor(m_backgrounds[index.row() * m_grid.columns() + index.column()]);
         default:
             return {};
@@ -163,14 +170,16 @@ namespace {
 // than its column starts at the left edge.
 class StatusCellDelegate : public QStyledItemDelegate {
 public:
-    StatusCellDelegate(const GridDesign& design, QObject* parent) : QStyledItemDelegate(parent), m_design(design) {}
+    StatusCellDelegate(const GridDesign& design, QObject* parent)
+        : QStyledItemDelegate(parent), m_design(design) {}
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         const QRect rect = option.rect;
         const bool header = index.row() == 0;
         const QVariant background = index.data(Qt::BackgroundRole);
         painter->fillRect(rect, header || !background.isValid() ? option.palette.color(QPalette::Button)
-                                                                 : background.value<QColor>());
+                                                                : background.value<QColor>());
         if (option.state & QStyle::State_Selected) {
             QColor highlight = option.palette.color(QPalette::Highlight);
             highlight.setAlpha(90);
@@ -311,7 +320,7 @@ const std::array<TemperatureBox, 3>& temperatureBoxes() {
     return table;
 }
 
-}  // namespace
+} // namespace
 
 StatusTabs::StatusTabs(QWidget* currentStatePage, QWidget* currentState2Page, QObject* parent)
     : QObject(parent) {
@@ -376,8 +385,8 @@ QGroupBox* StatusTabs::gridGroup(QWidget* page, int number, const QString& capti
 
 QLabel* StatusTabs::makePanel(QWidget* parent, int number) {
     const auto& designs = panelDesigns();
-    const auto& design =
-        *std::find_if(designs.begin(), designs.end(), [number](const PanelDesign& d) { return d.number == number; });
+    const auto& design = *std::find_if(designs.begin(), designs.end(),
+                                       [number](const PanelDesign& d) { return d.number == number; });
     auto* panel = new QLabel(design.caption, parent);
     panel->setObjectName(QStringLiteral("sPanel") + QString::number(number));
     panel->setAccessibleName(design.caption);
@@ -582,4 +591,4 @@ void StatusTabs::render(const StatusView& view) {
     }
 }
 
-}  // namespace zvk
+} // namespace zvk

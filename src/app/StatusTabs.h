@@ -30,11 +30,11 @@ public:
     // Shows a view: changed cells, panels and labels only; each grid repaints once.
     void render(const StatusView& view) override;
 
-    QTableView* grid(int number) const;  // SG1..SG11
-    QLabel* panel(int number) const;     // sPanel2..sPanel15
-    QPushButton* sBitBtn17() const { return m_buttons[0]; }  // "ППК", box 1
-    QPushButton* sBitBtn18() const { return m_buttons[1]; }  // "ППК", box 2
-    QPushButton* sBitBtn19() const { return m_buttons[2]; }  // "ППК", box 3
+    QTableView* grid(int number) const;                     // SG1..SG11
+    QLabel* panel(int number) const;                        // sPanel2..sPanel15
+    QPushButton* sBitBtn17() const { return m_buttons[0]; } // "ППК", box 1
+    QPushButton* sBitBtn18() const { return m_buttons[1]; } // "ППК", box 2
+    QPushButton* sBitBtn19() const { return m_buttons[2]; } // "ППК", box 3
     QLabel* sLabel2() const { return m_sLabel2; }
     QLabel* sLabel8() const { return m_sLabel8; }
     QLabel* sLabel11() const { return m_sLabel11; }
@@ -62,4 +62,4 @@ private:
     QGroupBox* m_groupBox10 = nullptr;
 };
 
-}  // namespace zvk
+} // namespace zvk

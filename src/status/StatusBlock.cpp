@@ -37,4 +37,4 @@ StatusBlockOutcome AcceptStatusBlock(const QByteArray& block, StatusSource sourc
     return result;
 }
 
-}  // namespace zvk
+} // namespace zvk

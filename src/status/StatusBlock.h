@@ -15,8 +15,8 @@ class StatusLog;
 struct StatusView;
 
 enum class StatusSource {
-    TextReply,    // the reply to "ZVK+TS?", CRC digits included
-    CableModbus,  // "ZVK" and the 136 data bytes of the Modbus read; carries the configuration echo
+    TextReply,   // the reply to "ZVK+TS?", CRC digits included
+    CableModbus, // "ZVK" and the 136 data bytes of the Modbus read; carries the configuration echo
 };
 
 // Draws the status view: the window's status tabs, or nothing in tests.
@@ -44,4 +44,4 @@ StatusBlockOutcome AcceptStatusBlock(const QByteArray& block, StatusSource sourc
                                      StatusLog& log, OperationUi& ui, StatusRenderer* renderer,
                                      const QDateTime& now = QDateTime::currentDateTime());
 
-}  // namespace zvk
+} // namespace zvk

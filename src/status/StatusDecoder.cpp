@@ -30,7 +30,7 @@ namespace {
 using namespace StatusColour;
 namespace tables = statustables;
 
-constexpr int PrefixLength = 3;  // "ZVK"
+constexpr int PrefixLength = 3; // "ZVK"
 constexpr int CrcLength = 4;
 
 int hexValue(char c) {
@@ -38,7 +38,7 @@ int hexValue(char c) {
         return c - '0';
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
-    return c - 'a' + 10;  // the caller has checked IsHexChar
+    return c - 'a' + 10; // the caller has checked IsHexChar
 }
 
 class Decoder {
@@ -105,8 +105,8 @@ private:
         log(";");
     }
     void logFlag(const char* name, const std::optional<quint32>& flags, int bit) {
-        logField(name, flags ? std::optional<QByteArray>(BitIsSet(quint8(*flags), bit) ? "1" : "0")
-                             : std::nullopt);
+        logField(name,
+                 flags ? std::optional<QByteArray>(BitIsSet(quint8(*flags), bit) ? "1" : "0") : std::nullopt);
     }
 
     // 1. Version, mode and subversion, the date and time of the log line, the version gates.
@@ -217,7 +217,7 @@ private:
             return;
         case TemperatureLayout::New: {
             if (row.extraOnly && !m_extraBox2)
-                return;  // keeps what an earlier block showed
+                return; // keeps what an earlier block showed
             const auto v = read(row.newByte, 1, row.caption);
             if (v)
                 grid.setText(1, row.row, SignedValueOrNoInfo(quint8(*v)));
@@ -430,10 +430,10 @@ private:
     StatusView& m_view;
     const DecodeContext& m_context;
     const char* m_data = nullptr;
-    qsizetype m_size = 0;  // hexadecimal digits of block data
+    qsizetype m_size = 0; // hexadecimal digits of block data
 
     std::optional<int> m_major;
-    std::optional<int> m_minor;  // after the remapping
+    std::optional<int> m_minor; // after the remapping
     TemperatureLayout m_layout = TemperatureLayout::Unknown;
     bool m_extraBox2 = false;
     bool m_fullAlarmList = false;
@@ -441,10 +441,10 @@ private:
     DecodeResult m_result;
 };
 
-}  // namespace
+} // namespace
 
 DecodeResult DecodirovanieUL(const QByteArray& block, StatusView& view, const DecodeContext& context) {
     return Decoder(block, view, context).run();
 }
 
-}  // namespace zvk
+} // namespace zvk

@@ -25,10 +25,10 @@ struct DecodeContext {
 };
 
 struct UnreadField {
-    QString name;  // "T2-1", "alarms", "Edit8", ...
-    int offset;    // first byte
-    int width;     // bytes
-    bool pastEnd;  // beyond the end of the block; otherwise a character is not a hexadecimal digit
+    QString name; // "T2-1", "alarms", "Edit8", ...
+    int offset;   // first byte
+    int width;    // bytes
+    bool pastEnd; // beyond the end of the block; otherwise a character is not a hexadecimal digit
     bool operator==(const UnreadField&) const = default;
 };
 
@@ -43,11 +43,11 @@ struct DecodeResult {
     // The status log line without its CR LF; fields that could not be read have an empty value.
     QByteArray logLine;
 
-    bool pastEnd() const;  // some field lies beyond the end of the block
-    bool garbled() const;  // some field holds a character that is not a hexadecimal digit
+    bool pastEnd() const; // some field lies beyond the end of the block
+    bool garbled() const; // some field holds a character that is not a hexadecimal digit
     QStringList unreadNames() const;
 };
 
 DecodeResult DecodirovanieUL(const QByteArray& block, StatusView& view, const DecodeContext& context);
 
-}  // namespace zvk
+} // namespace zvk

@@ -38,4 +38,4 @@ QString FixedText(double value, int decimals, int precision) {
     return QString::number(rounded, 'f', decimals);
 }
 
-}  // namespace zvk
+} // namespace zvk

@@ -7,7 +7,9 @@
 
 namespace zvk {
 
-StatusLog::StatusLog(const QString& appDir) { setAppDir(appDir); }
+StatusLog::StatusLog(const QString& appDir) {
+    setAppDir(appDir);
+}
 
 void StatusLog::setAppDir(const QString& appDir) {
     const QString base = appDir.isEmpty() ? QDir::currentPath() : appDir;
@@ -39,4 +41,4 @@ StatusLog::Result StatusLog::append(const QByteArray& line, OperationUi* ui) {
     return Result::FailedAndReported;
 }
 
-}  // namespace zvk
+} // namespace zvk

@@ -30,4 +30,4 @@ private:
     bool m_failureReported = false;
 };
 
-}  // namespace zvk
+} // namespace zvk

@@ -11,11 +11,14 @@ const std::array<InputBit, 12>& inputBits() {
     static const std::array<InputBit, 12> table{{
         {QStringLiteral("Дверь закрыта"), Green, QStringLiteral("Дверь открыта"), Red},
         {QStringLiteral("Датчик дыма 1 - НОРМА"), Green, QStringLiteral("Датчик дыма 1 - СРАБОТКА"), Red},
-        {QStringLiteral("Датчик дыма 1 - НЕ ПОДКЛЮЧЕН"), Yellow, QStringLiteral("Датчик дыма 1 - ПОДКЛЮЧЕН"), Green},
+        {QStringLiteral("Датчик дыма 1 - НЕ ПОДКЛЮЧЕН"), Yellow, QStringLiteral("Датчик дыма 1 - ПОДКЛЮЧЕН"),
+         Green},
         {QStringLiteral("Датчик дыма 2 - НОРМА"), Green, QStringLiteral("Датчик дыма 2 - СРАБОТКА"), Red},
-        {QStringLiteral("Датчик дыма 2 - НЕ ПОДКЛЮЧЕН"), Yellow, QStringLiteral("Датчик дыма 2 - ПОДКЛЮЧЕН"), Green},
+        {QStringLiteral("Датчик дыма 2 - НЕ ПОДКЛЮЧЕН"), Yellow, QStringLiteral("Датчик дыма 2 - ПОДКЛЮЧЕН"),
+         Green},
         {QStringLiteral("Выпрямитель ИВП - НОРМА"), Green, QStringLiteral("Выпрямитель ИВП - АВАРИЯ"), Red},
-        {QStringLiteral("Датчик затопления - НОРМА"), Green, QStringLiteral("Датчик затопления - СРАБОТКА"), Red},
+        {QStringLiteral("Датчик затопления - НОРМА"), Green, QStringLiteral("Датчик затопления - СРАБОТКА"),
+         Red},
         {QStringLiteral("Датчик удара - НОРМА"), Green, QStringLiteral("Датчик удара - СРАБОТКА"), Red},
         {QStringLiteral("Кондиционер - НОРМА"), Green, QStringLiteral("Кондиционер - АВАРИЯ"), Red},
         {QStringLiteral("Блок RET - НОРМА"), Green, QStringLiteral("Блок RET - АВАРИЯ"), Red},
@@ -48,14 +51,34 @@ const std::array<LinkEntry, 15>& links() {
 
 const std::array<ClimateBox, 3>& climateBoxes() {
     static const std::array<ClimateBox, 3> table{{
-        {3, 37, "climate1", 2, 3, 5, 4, 14, 15, "Heater-1=;", "Freezer-1=;",
+        {3,
+         37,
+         "climate1",
+         2,
+         3,
+         5,
+         4,
+         14,
+         15,
+         "Heater-1=;",
+         "Freezer-1=;",
          {
              {1, QStringLiteral("T1 - 1"), 23, 23, 22, "T1-1=;", false},
              {2, QStringLiteral("T1 - 2"), 25, 25, 23, "T1-2=;", false},
              {3, QStringLiteral("T1, средняя"), 103, 103, -1, "T1sr=;", false},
              {4, QStringLiteral("T1 - 3 (внеш.)"), 3, -1, -1, "T1-3=;", false},
          }},
-        {4, 36, "climate2", 6, 7, 9, 8, 0, 0, "Heater-2=;", "Freezer-2=;",
+        {4,
+         36,
+         "climate2",
+         6,
+         7,
+         9,
+         8,
+         0,
+         0,
+         "Heater-2=;",
+         "Freezer-2=;",
          {
              {1, QStringLiteral("T2 - 1"), 137, 137, 24, "T2-1=;", false},
              {2, QStringLiteral("T2 - 2"), 139, 139, 25, "T2-2=;", false},
@@ -63,7 +86,17 @@ const std::array<ClimateBox, 3>& climateBoxes() {
              {4, QStringLiteral("T2 - 3"), 149, -1, -1, "T2-3=;", true},
              {5, QStringLiteral("T2 - 4"), 151, -1, -1, "T2-4=;", true},
          }},
-        {11, 34, "climate3", 10, 11, 13, 12, 0, 0, "Heater-3=;", "Freezer-3=;",
+        {11,
+         34,
+         "climate3",
+         10,
+         11,
+         13,
+         12,
+         0,
+         0,
+         "Heater-3=;",
+         "Freezer-3=;",
          {
              {1, QStringLiteral("T3 - 1"), 143, 143, 102, "T3-1=;", false},
              {2, QStringLiteral("T3 - 2"), 145, 145, 103, "T3-2=;", false},
@@ -180,7 +213,7 @@ const std::vector<QString>& chargeStatusTexts() {
     return texts;
 }
 
-}  // namespace
+} // namespace
 
 const std::vector<RectifierRow>& emersonRows() {
     using enum RectifierValue;
@@ -227,8 +260,9 @@ const std::vector<RectifierRow>& huaweiRows() {
 const std::array<QString, 5>& meterCaptions() {
     static const std::array<QString, 5> captions{
         QStringLiteral("Код ошибки опроса счётчика"), QStringLiteral("Потреблённая энергия (A+)"),
-        QStringLiteral("Мощность, фаза A"), QStringLiteral("Мощность, фаза B"), QStringLiteral("Мощность, фаза C")};
+        QStringLiteral("Мощность, фаза A"), QStringLiteral("Мощность, фаза B"),
+        QStringLiteral("Мощность, фаза C")};
     return captions;
 }
 
-}  // namespace zvk::statustables
+} // namespace zvk::statustables

@@ -24,10 +24,10 @@ const std::array<InputBit, 12>& inputBits();
 struct LinkEntry {
     int byte;
     int bit;
-    int row;  // SG6 row
+    int row; // SG6 row
     QString caption;
-    int overrideGrid;  // 0: none; 1, 2, 10: "No inform." over rows 1..12; 3, 4, 11: "No sensor"
-    int overrideRow;   // for "No sensor"
+    int overrideGrid; // 0: none; 1, 2, 10: "No inform." over rows 1..12; 3, 4, 11: "No sensor"
+    int overrideRow;  // for "No sensor"
 };
 const std::array<LinkEntry, 15>& links();
 
@@ -39,16 +39,16 @@ struct TemperatureRow {
     int newByte;
     int intermediateByte;
     int oldByte;
-    const char* logName;  // "T1-1=;"
+    const char* logName; // "T1-1=;"
     bool extraOnly;
 };
 // The climate panels and log names of one box.
 struct ClimateBox {
-    int grid;       // 3, 4, 11
-    int flagsByte;  // 37, 36, 34
+    int grid;      // 3, 4, 11
+    int flagsByte; // 37, 36, 34
     const char* flagsName;
     int heaterPanel, coolerPanel, lowPanel, highPanel;
-    int fcPanel, mixPanel;  // 0 when the box has none
+    int fcPanel, mixPanel; // 0 when the box has none
     const char* heaterLog;
     const char* coolerLog;
     std::vector<TemperatureRow> rows;
@@ -65,10 +65,10 @@ enum class RectifierValue { Scaled, Count, Coded };
 struct RectifierRow {
     QString name;
     int offset;
-    int width;  // 2: unsigned 16-bit; 4: signed 32-bit
+    int width; // 2: unsigned 16-bit; 4: signed 32-bit
     RectifierValue kind;
     QString unit;                      // after Scaled and Count values
-    const std::vector<QString>* codes;  // Coded: text after the number, indexed by value
+    const std::vector<QString>* codes; // Coded: text after the number, indexed by value
 };
 const std::vector<RectifierRow>& emersonRows();
 const std::vector<RectifierRow>& huaweiRows();
@@ -76,4 +76,4 @@ const std::vector<RectifierRow>& huaweiRows();
 // Row captions of SG8 (rows 1..5).
 const std::array<QString, 5>& meterCaptions();
 
-}  // namespace zvk::statustables
+} // namespace zvk::statustables

@@ -33,20 +33,30 @@ void StatusGrid::setRowColour(int row, Rgb colour) {
 
 const std::array<ConfigEcho::Edit, 17>& ConfigEcho::edits() {
     static const std::array<Edit, 17> table{{
-        {"Edit8", &ConfigEcho::Edit8, 106, 1},   {"Edit9", &ConfigEcho::Edit9, 107, 1},
-        {"Edit4", &ConfigEcho::Edit4, 108, 1},   {"Edit6", &ConfigEcho::Edit6, 109, 1},
-        {"Edit7", &ConfigEcho::Edit7, 110, 1},   {"Edit5", &ConfigEcho::Edit5, 111, 1},
-        {"Edit16", &ConfigEcho::Edit16, 112, 1}, {"Edit17", &ConfigEcho::Edit17, 113, 1},
-        {"Edit12", &ConfigEcho::Edit12, 114, 1}, {"Edit14", &ConfigEcho::Edit14, 115, 1},
-        {"Edit15", &ConfigEcho::Edit15, 116, 1}, {"Edit19", &ConfigEcho::Edit19, 117, 1},
-        {"Edit11", &ConfigEcho::Edit11, 118, 1}, {"Edit18", &ConfigEcho::Edit18, 119, 1},
-        {"Edit10", &ConfigEcho::Edit10, 120, 2}, {"Edit13", &ConfigEcho::Edit13, 122, 2},
+        {"Edit8", &ConfigEcho::Edit8, 106, 1},
+        {"Edit9", &ConfigEcho::Edit9, 107, 1},
+        {"Edit4", &ConfigEcho::Edit4, 108, 1},
+        {"Edit6", &ConfigEcho::Edit6, 109, 1},
+        {"Edit7", &ConfigEcho::Edit7, 110, 1},
+        {"Edit5", &ConfigEcho::Edit5, 111, 1},
+        {"Edit16", &ConfigEcho::Edit16, 112, 1},
+        {"Edit17", &ConfigEcho::Edit17, 113, 1},
+        {"Edit12", &ConfigEcho::Edit12, 114, 1},
+        {"Edit14", &ConfigEcho::Edit14, 115, 1},
+        {"Edit15", &ConfigEcho::Edit15, 116, 1},
+        {"Edit19", &ConfigEcho::Edit19, 117, 1},
+        {"Edit11", &ConfigEcho::Edit11, 118, 1},
+        {"Edit18", &ConfigEcho::Edit18, 119, 1},
+        {"Edit10", &ConfigEcho::Edit10, 120, 2},
+        {"Edit13", &ConfigEcho::Edit13, 122, 2},
         {"Edit20", &ConfigEcho::Edit20, 125, 1},
     }};
     return table;
 }
 
-bool ConfigEcho::isEmpty() const { return *this == ConfigEcho{}; }
+bool ConfigEcho::isEmpty() const {
+    return *this == ConfigEcho{};
+}
 
 const std::array<PanelDesign, 14>& panelDesigns() {
     static const std::array<PanelDesign, 14> table{{
@@ -90,12 +100,13 @@ void designTemperatures(StatusGrid& grid, const statustables::ClimateBox& box) {
         grid.setText(0, row.row, row.caption);
 }
 
-}  // namespace
+} // namespace
 
 StatusView::StatusView()
     : SG1(2, 13, true), SG2(2, 13, true), SG10(2, 13, true), SG3(2, 5, false), SG4(2, 6, false),
       SG11(2, 4, false), SG6(2, 16, true), SG7(2, 17, true), SG8(2, 6, true), SG5(4, 4, false),
-      SG9(2, 14, true), GroupBox10Caption(QStringLiteral(" Huawei  ")), ControllerId(QStringLiteral("22222222")) {
+      SG9(2, 14, true), GroupBox10Caption(QStringLiteral(" Huawei  ")),
+      ControllerId(QStringLiteral("22222222")) {
     designInputs(SG1);
     designInputs(SG2);
     designInputs(SG10);
@@ -139,18 +150,30 @@ StatusGrid* StatusView::grid(int number) {
 
 const StatusGrid* StatusView::grid(int number) const {
     switch (number) {
-    case 1: return &SG1;
-    case 2: return &SG2;
-    case 3: return &SG3;
-    case 4: return &SG4;
-    case 5: return &SG5;
-    case 6: return &SG6;
-    case 7: return &SG7;
-    case 8: return &SG8;
-    case 9: return &SG9;
-    case 10: return &SG10;
-    case 11: return &SG11;
-    default: return nullptr;
+    case 1:
+        return &SG1;
+    case 2:
+        return &SG2;
+    case 3:
+        return &SG3;
+    case 4:
+        return &SG4;
+    case 5:
+        return &SG5;
+    case 6:
+        return &SG6;
+    case 7:
+        return &SG7;
+    case 8:
+        return &SG8;
+    case 9:
+        return &SG9;
+    case 10:
+        return &SG10;
+    case 11:
+        return &SG11;
+    default:
+        return nullptr;
     }
 }
 
@@ -183,4 +206,4 @@ Rgb StatusView::background(int gridNumber, int column, int row) const {
     }
 }
 
-}  // namespace zvk
+} // namespace zvk

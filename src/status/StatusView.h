@@ -23,7 +23,7 @@ constexpr Rgb ButtonFace = 0x00000000u;
 constexpr Rgb Fuchsia = rgb(255, 0, 255);
 constexpr Rgb Aqua = rgb(0, 255, 255);
 constexpr Rgb Lime = rgb(0, 255, 0);
-}  // namespace StatusColour
+} // namespace StatusColour
 
 // One string grid: texts by (column, row), row 0 the header row, and a colour per data row when the
 // grid has a row colour table. Reads outside the grid give an empty text and white; writes outside it
@@ -65,14 +65,14 @@ struct IndicatorPanel {
 // the tab "Конфигурирование"; a field without a value leaves its control alone. It describes the last
 // decoded block only: a block without the echo leaves every field empty.
 struct ConfigEcho {
-    std::optional<QString> Edit8, Edit9, Edit4, Edit6, Edit7, Edit5;        // equipment cabinet
-    std::optional<QString> Edit16, Edit17, Edit12, Edit14, Edit15, Edit19;  // battery cabinets
-    std::optional<QString> Edit11, Edit18;                                  // hystereses T
-    std::optional<QString> Edit10, Edit13, Edit20;                          // AC thresholds, hysteresis
-    std::optional<int> RadioGroup1;                 // battery cabinets, item 0..3
-    std::optional<bool> sRadioButton1, sRadioButton2;  // "Энергомера", "Меркурий-230"
-    std::optional<QString> sEdit3;                  // configuration server port
-    std::optional<int> RadioGroup2;                 // 0 "Режим Modbus", 1 "Режим конфигурационный"
+    std::optional<QString> Edit8, Edit9, Edit4, Edit6, Edit7, Edit5;       // equipment cabinet
+    std::optional<QString> Edit16, Edit17, Edit12, Edit14, Edit15, Edit19; // battery cabinets
+    std::optional<QString> Edit11, Edit18;                                 // hystereses T
+    std::optional<QString> Edit10, Edit13, Edit20;                         // AC thresholds, hysteresis
+    std::optional<int> RadioGroup1;                                        // battery cabinets, item 0..3
+    std::optional<bool> sRadioButton1, sRadioButton2; // "Энергомера", "Меркурий-230"
+    std::optional<QString> sEdit3;                    // configuration server port
+    std::optional<int> RadioGroup2; // 0 "Режим Modbus", 1 "Режим конфигурационный"
 
     // Where each edit's value lies in the block; written in this order, then RadioGroup1, the meter
     // buttons, sEdit3 and RadioGroup2.
@@ -80,7 +80,7 @@ struct ConfigEcho {
         const char* objectName;
         std::optional<QString> ConfigEcho::*value;
         int offset;
-        int width;  // bytes
+        int width; // bytes
     };
     static const std::array<Edit, 17>& edits();
 
@@ -92,24 +92,24 @@ struct StatusView {
     StatusView();
 
     // Tab "Текущее состояние".
-    StatusGrid SG1, SG2, SG10;  // discrete inputs of boxes 1, 2, 3
-    StatusGrid SG3, SG4, SG11;  // temperatures of boxes 1, 2, 3
-    StatusGrid SG6;             // equipment links
-    StatusGrid SG7;             // relay outputs
+    StatusGrid SG1, SG2, SG10; // discrete inputs of boxes 1, 2, 3
+    StatusGrid SG3, SG4, SG11; // temperatures of boxes 1, 2, 3
+    StatusGrid SG6;            // equipment links
+    StatusGrid SG7;            // relay outputs
     // Tab "Текущее состояние - 2".
-    StatusGrid SG8;  // electricity meter
-    StatusGrid SG5;  // phase voltages
-    StatusGrid SG9;  // rectifier plant
+    StatusGrid SG8; // electricity meter
+    StatusGrid SG5; // phase voltages
+    StatusGrid SG9; // rectifier plant
 
-    std::array<Rgb, 16> sg5CellColours;  // [column * 4 + row], rows 0..3
+    std::array<Rgb, 16> sg5CellColours; // [column * 4 + row], rows 0..3
     Rgb sg7OutputColour = StatusColour::White;
 
-    std::array<IndicatorPanel, 16> panels;  // sPanel2..sPanel15 at their numbers; 0 and 1 unused
+    std::array<IndicatorPanel, 16> panels; // sPanel2..sPanel15 at their numbers; 0 and 1 unused
 
-    QString sLabel2;   // "Версия ПО:"
-    QString sLabel8;   // "Подверсия ПО:"
-    QString sLabel11;  // "РЕЖИМ:"
-    QString sEdit1;    // "IMEI блока:"
+    QString sLabel2;  // "Версия ПО:"
+    QString sLabel8;  // "Подверсия ПО:"
+    QString sLabel11; // "РЕЖИМ:"
+    QString sEdit1;   // "IMEI блока:"
     QString GroupBox10Caption;
     QString statusPanel2;
     QString ControllerId;
@@ -140,4 +140,4 @@ struct PanelDesign {
 };
 const std::array<PanelDesign, 14>& panelDesigns();
 
-}  // namespace zvk
+} // namespace zvk

@@ -46,4 +46,4 @@ private:
     QByteArray m_bytes;
 };
 
-}  // namespace zvk::test
+} // namespace zvk::test

@@ -1,6 +1,6 @@
+#include "status/StatusBlock.h"
 #include "BlockBuilder.h"
 #include "Recorder.h"
-#include "status/StatusBlock.h"
 #include "status/StatusLog.h"
 
 #include <QDir>
@@ -35,7 +35,8 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
     StatusBlockOutcome accept(const QByteArray& block, StatusSource source) {
-        return AcceptStatusBlock(block, source, view, log, ui, &renderer, QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)));
+        return AcceptStatusBlock(block, source, view, log, ui, &renderer,
+                                 QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5)));
     }
 
     QTemporaryDir dir;
@@ -45,7 +46,7 @@ protected:
     CountingRenderer renderer;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(StatusBlockTest, TextReplyIsDecodedDrawnAndLogged) {
     const auto r = accept(BlockBuilder().version(20, 20, 1).set32(14, 5).reply(), StatusSource::TextReply);
@@ -65,14 +66,14 @@ TEST_F(StatusBlockTest, ShortTextReplyIsALengthErrorWithoutLogLine) {
     const auto r = accept(BlockBuilder(140).version(20, 12, 0).set(11, 3).reply(), StatusSource::TextReply);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.outcome, QStringLiteral(" Ошибка длины ответа"));
-    EXPECT_EQ(view.sLabel11, QStringLiteral("3"));  // what could be read is shown
+    EXPECT_EQ(view.sLabel11, QStringLiteral("3")); // what could be read is shown
     EXPECT_EQ(renderer.renders, 1);
     EXPECT_FALSE(QFile::exists(log.filePath()));
 }
 
 TEST_F(StatusBlockTest, GarbledTextReplyIsAWrongReply) {
     QByteArray text = BlockBuilder().version(20, 10, 0).text();
-    text[3 + 2 * 38] = '?';  // the alarm flags
+    text[3 + 2 * 38] = '?'; // the alarm flags
     const auto r = accept(AddCRC(text), StatusSource::TextReply);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.outcome, QStringLiteral(" Ошибка в ответе: ZVK140A000 ..."));

@@ -1,5 +1,5 @@
-#include "BlockBuilder.h"
 #include "status/StatusDecoder.h"
+#include "BlockBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@ QByteArray afterDateTime(const QByteArray& line) {
     return line.mid(QByteArrayLiteral("05.03.2024;09:07:03;05.03.2024 09:07:03;").size());
 }
 
-}  // namespace
+} // namespace
 
 TEST(StatusDecoder, HeaderLabelsAndIdentifier) {
     StatusView view;
@@ -90,8 +90,8 @@ TEST_P(VersionGates, LayoutAndLogFieldCount) {
 INSTANTIATE_TEST_SUITE_P(
     Table, VersionGates,
     ::testing::Values(GateCase{10, 1, 0, "10.1", TemperatureLayout::Old, 19},
-                      GateCase{10, 111, 9, "10.111", TemperatureLayout::Old, 19},  // 111 counts as 10
-                      GateCase{20, 110, 4, "20.110", TemperatureLayout::Intermediate, 19},  // as 11
+                      GateCase{10, 111, 9, "10.111", TemperatureLayout::Old, 19},          // 111 counts as 10
+                      GateCase{20, 110, 4, "20.110", TemperatureLayout::Intermediate, 19}, // as 11
                       GateCase{20, 11, 3, "20.11", TemperatureLayout::Old, 19},
                       GateCase{20, 11, 4, "20.11", TemperatureLayout::Intermediate, 19},
                       GateCase{20, 12, 0, "20.12", TemperatureLayout::New, 39},
@@ -110,17 +110,18 @@ TEST(StatusDecoder, OldLayoutLogLine) {
 TEST(StatusDecoder, NewLayoutLogLineOrder) {
     StatusView view;
     auto block = BlockBuilder().version(20, 20, 1).allLinks();
-    block.set(23, 0xEC).set(25, 0x63).set(103, 1).set(3, 0x80);      // box 1
-    block.set(137, 2).set(139, 3).set(141, 4).set(149, 5).set(151, 0xFF);  // box 2
-    block.set(143, 6).set(145, 7).set(147, 8);                         // box 3
+    block.set(23, 0xEC).set(25, 0x63).set(103, 1).set(3, 0x80);           // box 1
+    block.set(137, 2).set(139, 3).set(141, 4).set(149, 5).set(151, 0xFF); // box 2
+    block.set(143, 6).set(145, 7).set(147, 8);                            // box 3
     block.set(37, 0x31).set(36, 0x02).set(34, 0x01);
     const DecodeResult r = decodeReply(block, view);
-    EXPECT_EQ(afterDateTime(r.logLine),
-              QByteArrayLiteral("T1-1=;-20;T1-2=;99;T1sr=;1;T1-3=;-128;Heater-1=;1;Freezer-1=;0;FC=;1;MIXER=;1;"
-                                "T2-1=;2;T2-2=;3;T2sr=;4;T2-3=;5;T2-4=;-1;Heater-2=;0;Freezer-2=;1;"
-                                "T3-1=;6;T3-2=;7;T3sr=;8;Heater-3=;1;Freezer-3=;0;"));
+    EXPECT_EQ(
+        afterDateTime(r.logLine),
+        QByteArrayLiteral("T1-1=;-20;T1-2=;99;T1sr=;1;T1-3=;-128;Heater-1=;1;Freezer-1=;0;FC=;1;MIXER=;1;"
+                          "T2-1=;2;T2-2=;3;T2sr=;4;T2-3=;5;T2-4=;-1;Heater-2=;0;Freezer-2=;1;"
+                          "T3-1=;6;T3-2=;7;T3sr=;8;Heater-3=;1;Freezer-3=;0;"));
     EXPECT_EQ(view.SG3.text(1, 1), QStringLiteral("-20"));
-    EXPECT_EQ(view.SG3.text(1, 2), QStringLiteral("No inform."));  // 99 on screen, 99 in the log
+    EXPECT_EQ(view.SG3.text(1, 2), QStringLiteral("No inform.")); // 99 on screen, 99 in the log
     EXPECT_EQ(view.SG3.text(1, 4), QStringLiteral("-128"));
     EXPECT_EQ(view.SG4.text(1, 5), QStringLiteral("-1"));
     EXPECT_EQ(view.SG11.text(1, 3), QStringLiteral("8"));
@@ -145,22 +146,18 @@ TEST_P(Temperatures, ShownByLayoutRule) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, Temperatures,
-    ::testing::Values(TemperatureCase{12, 0, 23, 0xEC, 3, 1, "-20"},         // new: signed
-                      TemperatureCase{12, 0, 23, 0x63, 3, 1, "No inform."},  // new: 99
-                      TemperatureCase{12, 0, 3, 0x05, 3, 4, "5"},
-                      TemperatureCase{12, 0, 141, 0xF6, 4, 3, "-10"},
-                      TemperatureCase{12, 0, 147, 0x7F, 11, 3, "127"},
-                      TemperatureCase{11, 4, 23, 0xEC, 3, 1, "236"},          // intermediate: unsigned
-                      TemperatureCase{11, 4, 25, 0x63, 3, 2, "No inform."},
-                      TemperatureCase{11, 4, 143, 0xFF, 11, 1, "255"},
-                      TemperatureCase{11, 4, 103, 0x10, 3, 3, "16"},
-                      TemperatureCase{10, 0, 22, 0xFF, 3, 1, "No inform."},  // old: 255 is "no value"
-                      TemperatureCase{10, 0, 22, 0x63, 3, 1, "99"},
-                      TemperatureCase{10, 0, 23, 0x15, 3, 2, "21"},
-                      TemperatureCase{10, 0, 24, 0x16, 4, 1, "22"},
-                      TemperatureCase{10, 0, 25, 0x17, 4, 2, "23"},
-                      TemperatureCase{10, 0, 102, 0x18, 11, 1, "24"},
-                      TemperatureCase{10, 0, 103, 0xEC, 11, 2, "236"}));
+    ::testing::Values(
+        TemperatureCase{12, 0, 23, 0xEC, 3, 1, "-20"},        // new: signed
+        TemperatureCase{12, 0, 23, 0x63, 3, 1, "No inform."}, // new: 99
+        TemperatureCase{12, 0, 3, 0x05, 3, 4, "5"}, TemperatureCase{12, 0, 141, 0xF6, 4, 3, "-10"},
+        TemperatureCase{12, 0, 147, 0x7F, 11, 3, "127"},
+        TemperatureCase{11, 4, 23, 0xEC, 3, 1, "236"}, // intermediate: unsigned
+        TemperatureCase{11, 4, 25, 0x63, 3, 2, "No inform."}, TemperatureCase{11, 4, 143, 0xFF, 11, 1, "255"},
+        TemperatureCase{11, 4, 103, 0x10, 3, 3, "16"},
+        TemperatureCase{10, 0, 22, 0xFF, 3, 1, "No inform."}, // old: 255 is "no value"
+        TemperatureCase{10, 0, 22, 0x63, 3, 1, "99"}, TemperatureCase{10, 0, 23, 0x15, 3, 2, "21"},
+        TemperatureCase{10, 0, 24, 0x16, 4, 1, "22"}, TemperatureCase{10, 0, 25, 0x17, 4, 2, "23"},
+        TemperatureCase{10, 0, 102, 0x18, 11, 1, "24"}, TemperatureCase{10, 0, 103, 0xEC, 11, 2, "236"}));
 
 TEST(StatusDecoder, LayoutClearsAndKeepsRows) {
     StatusView view;
@@ -236,7 +233,7 @@ TEST(StatusDecoder, AllLinksUp) {
 // layout, rows the layout leaves empty included.
 struct LinkCase {
     int byte, bit, sg6Row;
-    int grid, row;  // row 0: the whole discrete-input grid
+    int grid, row; // row 0: the whole discrete-input grid
 };
 
 class LinkOverrides : public ::testing::TestWithParam<LinkCase> {};
@@ -269,15 +266,13 @@ TEST_P(LinkOverrides, ClearBit) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, LinkOverrides,
-                         ::testing::Values(LinkCase{33, 0, 1, 1, 0}, LinkCase{33, 2, 2, 3, 1},
-                                           LinkCase{33, 3, 3, 3, 2}, LinkCase{33, 1, 5, 2, 0},
-                                           LinkCase{33, 4, 6, 4, 1}, LinkCase{33, 5, 7, 4, 2},
-                                           LinkCase{33, 6, 8, 0, 0}, LinkCase{33, 7, 9, 0, 0},
-                                           LinkCase{32, 0, 10, 10, 0}, LinkCase{32, 1, 11, 11, 1},
-                                           LinkCase{32, 2, 12, 11, 2}, LinkCase{32, 3, 4, 3, 4},
-                                           LinkCase{32, 4, 13, 0, 0}, LinkCase{32, 5, 14, 4, 4},
-                                           LinkCase{32, 6, 15, 4, 5}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, LinkOverrides,
+    ::testing::Values(LinkCase{33, 0, 1, 1, 0}, LinkCase{33, 2, 2, 3, 1}, LinkCase{33, 3, 3, 3, 2},
+                      LinkCase{33, 1, 5, 2, 0}, LinkCase{33, 4, 6, 4, 1}, LinkCase{33, 5, 7, 4, 2},
+                      LinkCase{33, 6, 8, 0, 0}, LinkCase{33, 7, 9, 0, 0}, LinkCase{32, 0, 10, 10, 0},
+                      LinkCase{32, 1, 11, 11, 1}, LinkCase{32, 2, 12, 11, 2}, LinkCase{32, 3, 4, 3, 4},
+                      LinkCase{32, 4, 13, 0, 0}, LinkCase{32, 5, 14, 4, 4}, LinkCase{32, 6, 15, 4, 5}));
 
 TEST(StatusDecoder, ClimatePanels) {
     StatusView view;
@@ -317,7 +312,7 @@ TEST(StatusDecoder, AlarmListsAndColours) {
             EXPECT_EQ(a.SG7.text(1, row), QString()) << row;
         }
     }
-    EXPECT_EQ(a.sg7OutputColour, White);  // not touched below major 20
+    EXPECT_EQ(a.sg7OutputColour, White); // not touched below major 20
 
     StatusView b = check(20, 16, 9, 0xE000, 0xFF);
     EXPECT_EQ(b.SG7.text(1, 5), QStringLiteral("Датчик удара"));
@@ -336,12 +331,12 @@ TEST(StatusDecoder, AlarmListsAndColours) {
         EXPECT_EQ(c.SG7.text(1, 16), QStringLiteral("Авария кондиционера")) << minor;
         EXPECT_EQ(c.SG7.rowColour(1), Red);
         EXPECT_EQ(c.SG7.rowColour(16), Green);
-        EXPECT_EQ(c.sg7OutputColour, Yellow);  // TQ7760-16 unreachable
+        EXPECT_EQ(c.sg7OutputColour, Yellow); // TQ7760-16 unreachable
         for (int row = 1; row <= 16; ++row)
             EXPECT_EQ(c.background(7, 0, row), Yellow);
     }
 
-    StatusView old = check(20, 11, 3, 0, 0xFF);  // minor 11 below subversion 4: list B
+    StatusView old = check(20, 11, 3, 0, 0xFF); // minor 11 below subversion 4: list B
     EXPECT_EQ(old.SG7.text(1, 2), QStringLiteral("Превышение температуры верхн. порог"));
     EXPECT_EQ(old.SG7.text(1, 14), QString());
 }
@@ -376,7 +371,7 @@ TEST(StatusDecoder, MeterAndPhaseVoltages) {
     for (int column = 0; column < 4; ++column)
         for (int row = 0; row < 4; ++row)
             EXPECT_EQ(view.sg5CellColour(column, row), Yellow);
-    EXPECT_EQ(view.SG8.text(1, 2), QStringLiteral("4294967.295  КВт * ч"));  // unsigned field
+    EXPECT_EQ(view.SG8.text(1, 2), QStringLiteral("4294967.295  КВт * ч")); // unsigned field
 
     // Below major 20 the section only clears: meter empty and white, voltages kept, colours white.
     decodeReply(block.set(0, 19), view);
@@ -442,9 +437,9 @@ TEST(StatusDecoder, RectifierRowColours) {
     decodeReply(BlockBuilder().allLinks().set16(54, 0x2002), view);
     for (int row = 1; row <= 13; ++row)
         EXPECT_EQ(view.SG9.rowColour(row), row == 1 || row == 13 ? Yellow : White) << row;
-    EXPECT_EQ(view.background(9, 0, 1), White);  // the names column stays white
+    EXPECT_EQ(view.background(9, 0, 1), White); // the names column stays white
 
-    decodeReply(BlockBuilder().allLinks().set(33, 0x7F), view);  // TQ7770 unreachable
+    decodeReply(BlockBuilder().allLinks().set(33, 0x7F), view); // TQ7770 unreachable
     for (int row = 1; row <= 13; ++row)
         EXPECT_EQ(view.SG9.rowColour(row), Yellow) << row;
 
@@ -457,7 +452,13 @@ TEST(StatusDecoder, ConfigurationEcho) {
     auto block = BlockBuilder().allLinks();
     for (int k = 106; k <= 119; ++k)
         block.set(k, k - 100);
-    block.set16(120, 260).set16(122, 0xBEEF).set(125, 7).set(127, 7).set(40, 2).set16(132, 7778).set(134, 0x10);
+    block.set16(120, 260)
+        .set16(122, 0xBEEF)
+        .set(125, 7)
+        .set(127, 7)
+        .set(40, 2)
+        .set16(132, 7778)
+        .set(134, 0x10);
 
     StatusView view;
     decodeReply(block, view, false);
@@ -471,7 +472,7 @@ TEST(StatusDecoder, ConfigurationEcho) {
     EXPECT_EQ(echo.Edit10, QStringLiteral("260"));
     EXPECT_EQ(echo.Edit13, QStringLiteral("48879"));
     EXPECT_EQ(echo.Edit20, QStringLiteral("7"));
-    EXPECT_EQ(echo.RadioGroup1, 3);  // larger values select the last item
+    EXPECT_EQ(echo.RadioGroup1, 3); // larger values select the last item
     EXPECT_EQ(echo.sRadioButton1, false);
     EXPECT_EQ(echo.sRadioButton2, true);
     EXPECT_EQ(echo.sEdit3, QStringLiteral("7778"));
@@ -499,10 +500,10 @@ TEST(StatusDecoder, ModbusBlockOfNewLayoutDecodesAsFarAsItGoes) {
     EXPECT_FALSE(r.complete);
     EXPECT_TRUE(r.pastEnd());
     EXPECT_FALSE(r.garbled());
-    EXPECT_EQ(r.unreadNames(), (QStringList{QStringLiteral("T2 - 1"), QStringLiteral("T2 - 2"),
-                                            QStringLiteral("T2, средняя"), QStringLiteral("T2 - 3"),
-                                            QStringLiteral("T2 - 4"), QStringLiteral("T3 - 1"),
-                                            QStringLiteral("T3 - 2"), QStringLiteral("T3, средняя")}));
+    EXPECT_EQ(r.unreadNames(),
+              (QStringList{QStringLiteral("T2 - 1"), QStringLiteral("T2 - 2"), QStringLiteral("T2, средняя"),
+                           QStringLiteral("T2 - 3"), QStringLiteral("T2 - 4"), QStringLiteral("T3 - 1"),
+                           QStringLiteral("T3 - 2"), QStringLiteral("T3, средняя")}));
     EXPECT_EQ(view.SG3.text(1, 1), QStringLiteral("21"));
     EXPECT_EQ(view.SG4.text(1, 1), QStringLiteral("old"));
     EXPECT_EQ(view.SG6.text(1, 15), QStringLiteral("OK"));
@@ -558,7 +559,7 @@ TEST(StatusDecoder, ShortAndEmptyBlocks) {
         EXPECT_TRUE(r.pastEnd());
         EXPECT_EQ(r.layout, TemperatureLayout::Unknown);
         EXPECT_TRUE(view == design) << text.constData();
-        EXPECT_EQ(fieldCount(r.logLine), 3 + 8 + 4 + 4);  // flags fields stay, with empty values
+        EXPECT_EQ(fieldCount(r.logLine), 3 + 8 + 4 + 4); // flags fields stay, with empty values
     }
 
     // Version only: the identifier is still shown, the layout-bound sections are skipped.
@@ -574,12 +575,12 @@ TEST(StatusDecoder, ShortAndEmptyBlocks) {
 TEST(StatusDecoder, UnreadableVersionSkipsLayoutSections) {
     StatusView view;
     QByteArray text = BlockBuilder().allLinks().set16(18, 0x0FFF).set16(38, 0xFFFF).text();
-    text[3 + 2] = 'x';  // minor
+    text[3 + 2] = 'x'; // minor
     const DecodeResult r = decodeText(text, view, false);
     EXPECT_EQ(r.layout, TemperatureLayout::Unknown);
     EXPECT_TRUE(r.unreadNames().contains(QStringLiteral("minor")));
-    EXPECT_EQ(view.SG1.text(1, 1), QStringLiteral("Дверь закрыта"));  // layout-free sections still run
-    EXPECT_EQ(view.SG7.text(1, 1), QStringLiteral("Пропадание 220 В"));  // major 0 is known: list A
+    EXPECT_EQ(view.SG1.text(1, 1), QStringLiteral("Дверь закрыта"));    // layout-free sections still run
+    EXPECT_EQ(view.SG7.text(1, 1), QStringLiteral("Пропадание 220 В")); // major 0 is known: list A
     EXPECT_EQ(view.SG7.rowColour(1), Red);
     EXPECT_EQ(view.sLabel2, QString());
 }

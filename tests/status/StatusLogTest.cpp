@@ -1,5 +1,5 @@
-#include "Recorder.h"
 #include "status/StatusLog.h"
+#include "Recorder.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +14,7 @@ QByteArray contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-}  // namespace
+} // namespace
 
 TEST(StatusLog, CreatesFileAndAppendsWithCrLf) {
     QTemporaryDir dir;
@@ -31,7 +31,7 @@ TEST(StatusLog, CreatesFileAndAppendsWithCrLf) {
 
 TEST(StatusLog, FailureReportedOnceUntilAWriteSucceeds) {
     QTemporaryDir dir;
-    StatusLog log(dir.path());  // no LOG folder yet
+    StatusLog log(dir.path()); // no LOG folder yet
     RecorderUi ui;
     EXPECT_EQ(log.append("x;", &ui), StatusLog::Result::FailedAndReported);
     EXPECT_EQ(log.append("x;", &ui), StatusLog::Result::Failed);
