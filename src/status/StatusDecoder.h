@@ -25,7 +25,7 @@ struct DecodeContext {
 };
 
 struct UnreadField {
-    QString name; // "T2-1", "alarms", "Edit8", ...
+    QString name; // "T2 - 1", "alarms", "systemVoltage", "Edit8", ...
     int offset;   // first byte
     int width;    // bytes
     bool pastEnd; // beyond the end of the block; otherwise a character is not a hexadecimal digit
