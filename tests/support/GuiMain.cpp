@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+    // Test discovery runs the suite without the test environment; never ask for a display there.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
