@@ -1,7 +1,7 @@
 #pragma once
-// The operation log box RichEdit1: read-only, one coloured line per entry. Appending is O(1) at
-// the end of the document, and scrolling to the last line happens once per batch of entries, not
-// once per line, so a burst of traffic does not make the window crawl.
+// The operation log box RichEdit1: read-only, one coloured line per entry. Entries are collected
+// and added to the end of the document in batches, 20 ms after the first of a batch, with one scroll
+// to the last line per batch, so a burst of traffic does not make the window crawl.
 
 #include "link/OperationLog.h"
 
@@ -19,9 +19,16 @@ public:
     void clearLog() override;
     // RichEdit1ScrolDown: scrolls to the last line now.
     void RichEdit1ScrolDown();
+    // Adds the waiting entries now (the batch timer does it otherwise).
+    void flushPending();
 
 private:
-    QTimer m_scroll;
+    struct Pending {
+        QString text;
+        Rgb colour;
+    };
+    QList<Pending> m_pending;
+    QTimer m_flush;
     bool m_hasLines = false;
 };
 

@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 #include "app/IniFile.h"
+#include "app/LogWidget.h"
 #include "app/Skin.h"
 #include "app/TForm2.h"
 #include "app/TForm4.h"
@@ -35,7 +36,9 @@ TEST_F(MainWindowTest, FirstShowCreatesFoldersAndListens) {
     EXPECT_EQ(tabs->count(), 7);
     EXPECT_EQ(tabs->tabText(1), QStringLiteral("Текущее состояние - 2"));
     EXPECT_FALSE(tabs->isTabVisible(6)) << "the firmware tab stays hidden until the password";
-    EXPECT_EQ(child<QPlainTextEdit>("RichEdit1")->toPlainText(), QStringLiteral("Старт прослушивания сокета"));
+    auto* log = child<LogWidget>("RichEdit1");
+    log->flushPending();
+    EXPECT_EQ(log->toPlainText(), QStringLiteral("Старт прослушивания сокета"));
     EXPECT_EQ(child<QPushButton>("BitBtn2")->text(), QStringLiteral("Open  COM-port"));
     EXPECT_FALSE(w.statusPanelText(3).isEmpty());
 }
