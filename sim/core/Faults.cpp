@@ -44,7 +44,7 @@ std::optional<FaultRule> parseFault(const QString& text, QString* error) {
             *error = why;
         return std::optional<FaultRule>{};
     };
-    QByteArray spec = text.toLatin1();
+    QByteArray faultText = text.toLatin1();
     FaultRule rule;
 
     static const QRegularExpression countSuffix(QStringLiteral("@([0-9]+)$"));
@@ -53,20 +53,20 @@ std::optional<FaultRule> parseFault(const QString& text, QString* error) {
         rule.remaining = m.captured(1).toInt();
         if (rule.remaining <= 0)
             return fail(QStringLiteral("the count after @ must be 1 or more"));
-        spec.chop(m.capturedLength(0));
+        faultText.chop(m.capturedLength(0));
     }
-    const qsizetype colon = spec.indexOf(':');
+    const qsizetype colon = faultText.indexOf(':');
     if (colon >= 0) {
-        rule.command = stripPrefix(spec.mid(colon + 1));
-        spec.truncate(colon);
+        rule.command = stripPrefix(faultText.mid(colon + 1));
+        faultText.truncate(colon);
         if (rule.command.isEmpty())
             return fail(QStringLiteral("empty command after ':'"));
     }
-    QByteArray kind = spec;
-    const qsizetype eq = spec.indexOf('=');
+    QByteArray kind = faultText;
+    const qsizetype eq = faultText.indexOf('=');
     if (eq >= 0) {
-        kind = spec.left(eq);
-        rule.value = spec.mid(eq + 1);
+        kind = faultText.left(eq);
+        rule.value = faultText.mid(eq + 1);
     }
 
     if (kind == "no-reply") {

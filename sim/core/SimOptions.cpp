@@ -75,7 +75,7 @@ struct Parsed {
                                QStringLiteral("Log the exchanged bytes to stderr.")};
     QCommandLineOption fault{QStringLiteral("fault"),
                              QStringLiteral("Inject a fault (see above; repeatable)."),
-                             QStringLiteral("SPEC")};
+                             QStringLiteral("FAULT")};
     QCommandLineOption reconnect{QStringLiteral("reconnect-ms"),
                                  QStringLiteral("Pause before a TCP reconnect (default 1500)."),
                                  QStringLiteral("MS")};
@@ -217,11 +217,11 @@ ParseOutcome parseCommandLine(const QStringList& arguments) {
     } else {
         c.seed = QRandomGenerator::global()->generate();
     }
-    for (const QString& spec : parser.values(o.fault)) {
+    for (const QString& faultText : parser.values(o.fault)) {
         QString why;
-        const auto rule = parseFault(spec, &why);
+        const auto rule = parseFault(faultText, &why);
         if (!rule)
-            return fail(QStringLiteral("--fault %1: %2").arg(spec, why));
+            return fail(QStringLiteral("--fault %1: %2").arg(faultText, why));
         s.faults.append(*rule);
     }
     if (parser.isSet(o.reconnect)) {

@@ -13,7 +13,7 @@ namespace {
 
 TEST(SimFaults, Syntax) {
     struct Case {
-        const char* spec;
+        const char* faultText;
         bool ok;
         FaultKind kind;
         const char* command;
@@ -39,15 +39,15 @@ TEST(SimFaults, Syntax) {
     };
     for (const Case& k : cases) {
         QString why;
-        const auto r = parseFault(QString::fromLatin1(k.spec), &why);
-        ASSERT_EQ(r.has_value(), k.ok) << k.spec;
+        const auto r = parseFault(QString::fromLatin1(k.faultText), &why);
+        ASSERT_EQ(r.has_value(), k.ok) << k.faultText;
         if (!k.ok) {
-            EXPECT_FALSE(why.isEmpty()) << k.spec;
+            EXPECT_FALSE(why.isEmpty()) << k.faultText;
             continue;
         }
-        EXPECT_EQ(r->kind, k.kind) << k.spec;
-        EXPECT_EQ(r->command, QByteArray(k.command)) << k.spec;
-        EXPECT_EQ(r->remaining, k.remaining) << k.spec;
+        EXPECT_EQ(r->kind, k.kind) << k.faultText;
+        EXPECT_EQ(r->command, QByteArray(k.command)) << k.faultText;
+        EXPECT_EQ(r->remaining, k.remaining) << k.faultText;
     }
 }
 
@@ -73,10 +73,10 @@ TEST(SimFaults, CommandMatching) {
         EXPECT_EQ(commandMatches(command, request), match) << command << " / " << request;
 }
 
-Emissions run(const char* spec, const QByteArray& line = "ZVK+VT?") {
+Emissions run(const char* faultText, const QByteArray& line = "ZVK+VT?") {
     Controller c(fixedConfig());
     FaultSet f;
-    f.add(*parseFault(QString::fromLatin1(spec), nullptr));
+    f.add(*parseFault(QString::fromLatin1(faultText), nullptr));
     TextPort port(c, f);
     return port.feed(line + "\r\n", 0);
 }

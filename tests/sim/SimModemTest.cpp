@@ -108,11 +108,11 @@ TEST(SimModem, DialOutcomesOnRequest) {
         {"dial=no-carrier", "\r\nNO CARRIER\r\n"},
         {"dial=no-dialtone", "\r\nNO DIALTONE\r\n"},
     };
-    for (const auto& [spec, reply] : cases) {
+    for (const auto& [faultText, reply] : cases) {
         Bench b(ModemType::Siemens, false);
-        b.faults.add(*parseFault(QString::fromLatin1(spec), nullptr));
-        EXPECT_EQ(b.dial(), QByteArray(reply)) << spec;
-        EXPECT_EQ(b.modem->state(), Modem::State::Command) << spec;
+        b.faults.add(*parseFault(QString::fromLatin1(faultText), nullptr));
+        EXPECT_EQ(b.dial(), QByteArray(reply)) << faultText;
+        EXPECT_EQ(b.modem->state(), Modem::State::Command) << faultText;
     }
     Bench silent(ModemType::Siemens, false);
     silent.faults.add(*parseFault(QStringLiteral("dial=silent"), nullptr));
