@@ -9,6 +9,7 @@
 #include "link/RequestEngine.h"
 #include "link/SerialLink.h"
 #include "link/TcpServerLink.h"
+#include "status/RfGraph.h"
 #include "status/StatusLog.h"
 #include "status/StatusView.h"
 
@@ -105,6 +106,16 @@ public:
     // Opens the chosen port the way "Open  COM-port" does; true when it is open afterwards.
     bool openPort();
 
+    // Status-tab commands, RF graph and tab screenshots (TForm1Status.cpp).
+    void sBitBtn17Click(); // "ППК", box 1
+    void sBitBtn18Click(); // "ППК", box 2
+    void sBitBtn19Click(); // "ППК", box 3
+    void RF2Click();       // menu "Сохранить график RF"
+    void sBitBtn78Click(); // "Print Screen"
+    void sBitBtn79Click(); // opens the last screenshot folder
+    const RfGraph& rfGraph() const { return m_rfGraph; }
+    QString lastScreenshotFolder() const { return m_lastScreenshotFolder; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -127,6 +138,8 @@ private:
     void refreshLinkState();
     void onFirmwareUnlocked();
     void updateSoundLabel();
+    void actionCommand(int box);
+    bool captureTab(QString* error);
 
     // Core.
     LinkState m_state;
@@ -179,6 +192,10 @@ private:
     QTimer Timer3;         // clock, 10 s
     QTimer Timer3_AP;      // status poll
     QTimer Timer_LabConn;  // blinking link label
+
+    RfGraph m_rfGraph;
+    QString m_lastScreenshotFolder = QStringLiteral("/"); // the file system root until the first capture
+    bool m_capturing = false;
 
     bool m_shown = false;
     bool m_settingsSaved = false;
