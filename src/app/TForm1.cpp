@@ -492,22 +492,10 @@ void TForm1::startListening() {
         errorBox(QStringLiteral("Ошибка в номере порта сокета (от 1 до 65535) ! "));
         return;
     }
-    m_tcp.setPort(port);
-    QString error;
-    if (!m_tcp.activate(&error)) {
-        errorBox(error);
-        return;
-    }
-    m_log.WriteInfToRich(QStringLiteral("Старт прослушивания сокета"));
+    m_connection->startListening(port);
 }
 
-void TForm1::applyListeningPort(quint16 port) {
-    m_tcp.deactivate();
-    m_tcp.setPort(port);
-    QString error;
-    if (!m_tcp.activate(&error))
-        errorBox(error);
-}
+void TForm1::applyListeningPort(quint16 port) { m_connection->restartListening(port); }
 
 void TForm1::onFirmwareUnlocked() {
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet8), true);

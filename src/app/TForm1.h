@@ -3,14 +3,17 @@
 // It owns the core objects, implements the operation UI with the progress window and message
 // boxes, and turns clicks into calls of the core.
 
+#include "link/Connection.h"
 #include "link/LinkState.h"
 #include "link/OperationLog.h"
 #include "link/OperationUi.h"
 #include "link/RequestEngine.h"
 #include "link/SerialLink.h"
 #include "link/TcpServerLink.h"
+#include "modem/Modem.h"
 #include "status/RfGraph.h"
 #include "status/StatusLog.h"
+#include "status/StatusPoll.h"
 #include "status/StatusView.h"
 
 #include <QDateTime>
@@ -106,6 +109,16 @@ public:
     // Opens the chosen port the way "Open  COM-port" does; true when it is open afterwards.
     bool openPort();
 
+    // Connection control, modem and status poll (TForm1Link.cpp).
+    void sBitBtn9Click();  // connect
+    void sBitBtn10Click(); // "   DISCONNECT"
+    void BitBtn6Click();   // "res"
+    void sBitBtn25Click(); // "Запрос на подключение к Серверу-конфигуратору"
+    Connection& connection() { return *m_connection; }
+    Modem& modem() { return *m_modem; }
+    StatusPoll& statusPoll() { return *m_poll; }
+    QTimer& clientConnectTimer() { return m_connection->clientConnectTimer(); }
+
     // Status-tab commands, RF graph and tab screenshots (TForm1Status.cpp).
     void sBitBtn17Click(); // "ППК", box 1
     void sBitBtn18Click(); // "ППК", box 2
@@ -138,6 +151,7 @@ private:
     void refreshLinkState();
     void onFirmwareUnlocked();
     void updateSoundLabel();
+    void setPollButtonsEnabled(bool enabled);
     void actionCommand(int box);
     bool captureTab(QString* error);
 
@@ -149,6 +163,10 @@ private:
     RequestEngine m_engine;
     StatusView m_statusView;
     StatusLog m_statusLog;
+    // Built in setupLinkOperations; declared after the core they use, so they go first.
+    std::unique_ptr<Modem> m_modem;
+    std::unique_ptr<Connection> m_connection;
+    std::unique_ptr<StatusPoll> m_poll;
 
     // Windows.
     TForm2* m_form2 = nullptr;
