@@ -117,7 +117,6 @@ public:
     Connection& connection() { return *m_connection; }
     Modem& modem() { return *m_modem; }
     StatusPoll& statusPoll() { return *m_poll; }
-    QTimer& clientConnectTimer() { return m_connection->clientConnectTimer(); }
 
     // Status-tab commands, RF graph and tab screenshots (TForm1Status.cpp).
     void sBitBtn17Click(); // "ППК", box 1
