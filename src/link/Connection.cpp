@@ -305,8 +305,9 @@ void Connection::ServerSocket1ClientDisconnect(const QString& address) {
     m_state.setTcpLinkUp(false);
     if (m_tcp.clientCount() == 0) {
         m_clientConnect.stop();
-        // The exchange of a client that has gone would only wait out its time.
-        if (m_clientExchange)
+        // A wait on clients that have all gone (a client's first exchange, a poll tick) would only
+        // wait out its time with the buttons locked.
+        if (m_clientExchange || m_engine.waitingOn() == &m_tcp)
             m_engine.abort();
     }
     DECONECT();

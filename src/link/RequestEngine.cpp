@@ -118,6 +118,7 @@ int RequestEngine::textWait(const QByteArray& command, const QByteArray& expecte
         m_ui->setTimeLabel(QStringLiteral("Time: "));
     }
     TextLink& link = textLink();
+    m_waitingOn = &link;
     LineCollector lines(link);
     link.clearReceive();
     link.sendLine(command, kind);
@@ -167,6 +168,7 @@ int RequestEngine::textWait(const QByteArray& command, const QByteArray& expecte
     }
     if (m_ui)
         m_ui->setGauge(0, steps);
+    m_waitingOn = nullptr;
     return result;
 }
 

@@ -55,6 +55,8 @@ public:
     QByteArray LastModbusReply;
 
     bool requestOutstanding() const { return m_outstanding; }
+    // The link the outstanding text wait listens on; nullptr when none runs.
+    const TextLink* waitingOn() const { return m_waitingOn; }
     static bool matches(const QByteArray& line, const QByteArray& expected, Match mode);
 
 Q_SIGNALS:
@@ -76,6 +78,7 @@ private:
     OperationUi* m_ui = nullptr;
     TextLink* m_tcp = nullptr;
     bool m_outstanding = false;
+    TextLink* m_waitingOn = nullptr;
     QTimer m_prBar;  // T_PrBar
 };
 

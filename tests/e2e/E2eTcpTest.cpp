@@ -3,6 +3,7 @@
 #include "E2eFixture.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QTcpSocket>
 
@@ -127,4 +128,29 @@ TEST_F(TcpWindowTest, ListeningPortInUseAndTheSettingsDialogRestartsIt) {
     EXPECT_TRUE(pumpUntil([&] { return !window->linkState().TcpLinkUp(); }));
     EXPECT_TRUE(window->tcp().isListening());
     EXPECT_EQ(shownBoxes.size(), 1);
+}
+
+TEST_F(TcpWindowTest, PollWaitEndsWhenTheLastClientLeaves) {
+    start();
+    TcpClient client(listenPort);
+    client.answerStatus(statusReply() + "\r\n");
+    ASSERT_TRUE(pumpUntil([&] { return panel1() == TcpPolled; }));
+    client.onLine = nullptr;  // the next poll gets no answer
+    bool waited = false;
+    client.onLine = [&](const QByteArray& line) {
+        // The poll's request has arrived and its wait runs: the controller goes away.
+        if (line == "ZVK+TS?") {
+            waited = window->engine().requestOutstanding();
+            QTimer::singleShot(200, &client, [&] { client.socket.disconnectFromHost(); });
+        }
+    };
+    window->pollTimer().setInterval(100);
+    QElapsedTimer t;
+    t.start();
+    ASSERT_TRUE(pumpUntil([&] { return !window->linkState().LinkUp(); }, 10000));
+    ASSERT_TRUE(pumpUntil([&] { return !window->engine().requestOutstanding(); }, 10000));
+    EXPECT_TRUE(waited);
+    EXPECT_LT(t.elapsed(), 5000) << "a wait on clients that have all gone ends at once, not after its 25 s";
+    EXPECT_FALSE(window->linkState().Busy());
+    EXPECT_TRUE(child<QPushButton>("sBitBtn9")->isEnabled()) << "the poll's locked buttons are free again";
 }
