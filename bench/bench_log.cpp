@@ -27,7 +27,7 @@ long residentKiB() {
     }
     return -1;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
             if (worstCase)
                 widget.flushPending();
         }
-        widget.flushPending();  // what is still waiting belongs to this batch
+        widget.flushPending(); // what is still waiting belongs to this batch
         QCoreApplication::processEvents();
         entries += Batch;
         return double(t.nsecsElapsed()) / Batch / 1000.0;
@@ -77,11 +77,14 @@ int main(int argc, char** argv) {
             at100k = perEntry;
     }
     const double seconds = double(total.nsecsElapsed()) / 1e9;
-    std::printf("%s\n", worstCase ? "each exchange added alone (worst case of the batching)"
-                                   : "entries batched by the widget's 20 ms timer, events run every 10 entries");
-    std::printf("log entry cost: %.2f us at 1 000, %.2f us at 10 000, %.2f us at 100 000 entries; ratio 100k/1k %.2f (goal < 2)\n",
+    std::printf("%s\n", worstCase
+                            ? "each exchange added alone (worst case of the batching)"
+                            : "entries batched by the widget's 20 ms timer, events run every 10 entries");
+    std::printf("log entry cost: %.2f us at 1 000, %.2f us at 10 000, %.2f us at 100 000 entries; ratio "
+                "100k/1k %.2f (goal < 2)\n",
                 at1k, at10k, at100k, at100k / at1k);
-    std::printf("appending 100 000 entries: %.2f s (goal < 5 s); resident memory %ld KiB at 100 000 (%+ld KiB)\n", seconds,
-                residentKiB(), residentKiB() - rss0);
+    std::printf(
+        "appending 100 000 entries: %.2f s (goal < 5 s); resident memory %ld KiB at 100 000 (%+ld KiB)\n",
+        seconds, residentKiB(), residentKiB() - rss0);
     return 0;
 }

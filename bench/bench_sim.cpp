@@ -23,7 +23,7 @@ constexpr int Seconds = 5;
 struct Rate {
     int exchanges = 0;
     int failures = 0;
-    qint64 bytes = 0;  // request with its terminator, reply with CR LF
+    qint64 bytes = 0; // request with its terminator, reply with CR LF
     double seconds = 0;
 };
 
@@ -61,7 +61,7 @@ QStringList simArgs(QStringList extra) {
                        QStringLiteral("--time-scale"), g_timeScale} +
            extra;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     std::printf("simulator --time-scale %s\n", qPrintable(g_timeScale));
     const QString sim = QStringLiteral(ZVK_SIM_PATH);
     LinkState state;
-    OperationLog log;  // no view: the figure is the engine's and the simulator's
+    OperationLog log; // no view: the figure is the engine's and the simulator's
     SerialLink serial(state, log);
     TcpServerLink tcp(log);
     RequestEngine engine(state, serial, log);
@@ -84,7 +84,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     QProcess tcpSim;
-    tcpSim.start(sim, simArgs({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(tcp.boundPort())}));
+    tcpSim.start(sim,
+                 simArgs({QStringLiteral("--tcp"), QStringLiteral("127.0.0.1:%1").arg(tcp.boundPort())}));
     QElapsedTimer wait;
     wait.start();
     while (tcp.clientCount() == 0 && wait.elapsed() < 10000)

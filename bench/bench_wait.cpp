@@ -29,9 +29,10 @@ namespace {
 double cpuSeconds() {
     rusage u{};
     getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -47,7 +48,7 @@ int main(int argc, char** argv) {
     tcsetattr(slave, TCSANOW, &tio);
 
     LinkState state;
-    OperationLog log;  // no view: the figures are of the engine, not of the log widget
+    OperationLog log; // no view: the figures are of the engine, not of the log widget
     SerialLink serial(state, log);
     RequestEngine engine(state, serial, log);
     serial.setPortName(QString::fromLocal8Bit(name));
@@ -63,8 +64,9 @@ int main(int argc, char** argv) {
     const int silent = engine.Ozidanie("ZVK+TS?", "ZVK", TermCRLF, Match::Prefix, 5);
     const double wall = std::chrono::duration<double>(Clock::now() - wall0).count();
     const double cpu = cpuSeconds() - cpu0;
-    std::printf("silent 5-step Ozidanie: result %d, wall %.3f s, CPU %.4f s = %.3f %% of wall (goal < 1 %%)\n",
-                silent, wall, cpu, 100.0 * cpu / wall);
+    std::printf(
+        "silent 5-step Ozidanie: result %d, wall %.3f s, CPU %.4f s = %.3f %% of wall (goal < 1 %%)\n",
+        silent, wall, cpu, 100.0 * cpu / wall);
 
     // 2. Reply latency.
     constexpr int Requests = 1000;
@@ -107,7 +109,8 @@ int main(int argc, char** argv) {
     peer.join();
     std::sort(micros.begin(), micros.end());
     auto pct = [&](double p) { return micros.empty() ? 0.0 : micros[size_t(p * double(micros.size() - 1))]; };
-    std::printf("reply latency over %d requests (%d failed): median %.1f us, p99 %.1f us, max %.1f us (goal: median < 1000 us)\n",
+    std::printf("reply latency over %d requests (%d failed): median %.1f us, p99 %.1f us, max %.1f us (goal: "
+                "median < 1000 us)\n",
                 Requests, failures, pct(0.5), pct(0.99), micros.empty() ? 0.0 : micros.back());
     return 0;
 }

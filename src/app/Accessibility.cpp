@@ -28,7 +28,7 @@ QString groupTitle(const QWidget* w) {
     }
     return {};
 }
-}  // namespace
+} // namespace
 
 void labelFor(QLabel* label, QWidget* field) {
     label->setBuddy(field);
@@ -68,4 +68,4 @@ void applyAccessibleNames(QWidget* root) {
     }
 }
 
-}  // namespace zvk
+} // namespace zvk

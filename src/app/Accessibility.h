@@ -12,4 +12,4 @@ void labelFor(QLabel* label, QWidget* field);
 // Fills in the names still missing below root.
 void applyAccessibleNames(QWidget* root);
 
-}  // namespace zvk
+} // namespace zvk

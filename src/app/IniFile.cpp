@@ -18,7 +18,7 @@ QString decodeLine(const QByteArray& bytes) {
         return text;
     return fromWire(bytes);
 }
-}  // namespace
+} // namespace
 
 IniFile IniFile::load(const QString& path) {
     IniFile ini;
@@ -50,7 +50,7 @@ IniFile IniFile::load(const QString& path) {
         }
         const qsizetype eq = line.indexOf(QLatin1Char('='));
         if (!current || eq <= 0)
-            continue;  // junk: a line outside any section or without a key
+            continue; // junk: a line outside any section or without a key
         const QString key = line.left(eq).trimmed();
         const QString value = line.mid(eq + 1);
         bool replaced = false;
@@ -78,7 +78,9 @@ const IniFile::Entry* IniFile::find(const QString& section, const QString& key) 
     return nullptr;
 }
 
-bool IniFile::contains(const QString& section, const QString& key) const { return find(section, key); }
+bool IniFile::contains(const QString& section, const QString& key) const {
+    return find(section, key);
+}
 
 QString IniFile::readString(const QString& section, const QString& key, const QString& def) const {
     const Entry* e = find(section, key);
@@ -92,7 +94,8 @@ int IniFile::readInteger(const QString& section, const QString& key, int def) co
     bool ok = false;
     const QString v = e->value.trimmed();
     // Windows also reads hexadecimal integers written as 0x...
-    const int n = v.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? v.mid(2).toInt(&ok, 16) : v.toInt(&ok);
+    const int n =
+        v.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? v.mid(2).toInt(&ok, 16) : v.toInt(&ok);
     return ok ? n : def;
 }
 
@@ -157,4 +160,4 @@ bool IniFile::save(const QString& path, QString* error) const {
     return true;
 }
 
-}  // namespace zvk
+} // namespace zvk

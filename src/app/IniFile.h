@@ -41,4 +41,4 @@ private:
     QList<Section> m_sections;
 };
 
-}  // namespace zvk
+} // namespace zvk

@@ -54,6 +54,8 @@ void LogWidget::clearLog() {
     m_hasLines = false;
 }
 
-void LogWidget::RichEdit1ScrolDown() { verticalScrollBar()->setValue(verticalScrollBar()->maximum()); }
+void LogWidget::RichEdit1ScrolDown() {
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
 
-}  // namespace zvk
+} // namespace zvk

@@ -32,4 +32,4 @@ private:
     bool m_hasLines = false;
 };
 
-}  // namespace zvk
+} // namespace zvk

@@ -9,9 +9,11 @@ Hook& hook() {
     static Hook h;
     return h;
 }
-}  // namespace
+} // namespace
 
-void setHook(Hook h) { hook() = std::move(h); }
+void setHook(Hook h) {
+    hook() = std::move(h);
+}
 
 QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                  QMessageBox::StandardButtons buttons) {
@@ -22,4 +24,4 @@ QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const 
     return QMessageBox::StandardButton(box.exec());
 }
 
-}  // namespace zvk::boxes
+} // namespace zvk::boxes

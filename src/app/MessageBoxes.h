@@ -14,10 +14,14 @@ void setHook(Hook hook);
 QMessageBox::StandardButton show(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                  QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
-inline void error(QWidget* parent, const QString& text) { show(parent, QMessageBox::Critical, text); }
-inline void warning(QWidget* parent, const QString& text) { show(parent, QMessageBox::Warning, text); }
+inline void error(QWidget* parent, const QString& text) {
+    show(parent, QMessageBox::Critical, text);
+}
+inline void warning(QWidget* parent, const QString& text) {
+    show(parent, QMessageBox::Warning, text);
+}
 inline bool confirm(QWidget* parent, const QString& text) {
     return show(parent, QMessageBox::Warning, text, QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
 }
 
-}  // namespace zvk::boxes
+} // namespace zvk::boxes

@@ -16,7 +16,7 @@ PortDialog::Hook& hook() {
     static PortDialog::Hook h;
     return h;
 }
-}  // namespace
+} // namespace
 
 PortDialog::PortDialog(const QString& current, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("PortDialog"));
@@ -38,9 +38,8 @@ PortDialog::PortDialog(const QString& current, QWidget* parent) : QDialog(parent
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(m_ports, &QComboBox::activated, this, [this](int index) {
-        m_ports->setEditText(m_ports->itemData(index).toString());
-    });
+    connect(m_ports, &QComboBox::activated, this,
+            [this](int index) { m_ports->setEditText(m_ports->itemData(index).toString()); });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(m_ports);
@@ -54,7 +53,9 @@ QString PortDialog::portName() const {
     return index >= 0 ? m_ports->itemData(index).toString() : text;
 }
 
-void PortDialog::setHook(Hook h) { hook() = std::move(h); }
+void PortDialog::setHook(Hook h) {
+    hook() = std::move(h);
+}
 
 QString PortDialog::choose(QWidget* parent, const QString& current) {
     if (hook())
@@ -63,4 +64,4 @@ QString PortDialog::choose(QWidget* parent, const QString& current) {
     return dialog.exec() == QDialog::Accepted ? dialog.portName() : QString();
 }
 
-}  // namespace zvk
+} // namespace zvk

@@ -24,4 +24,4 @@ private:
     QComboBox* m_ports;
 };
 
-}  // namespace zvk
+} // namespace zvk

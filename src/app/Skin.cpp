@@ -56,7 +56,7 @@ QPalette basePalette(const QString& name) {
     }
     return p;
 }
-}  // namespace
+} // namespace
 
 QPalette skinPalette(const SkinSettings& skin) {
     const QPalette base = basePalette(skin.name);
@@ -67,9 +67,10 @@ QPalette skinPalette(const SkinSettings& skin) {
             out.setColor(group, r, tint(base.color(group, r), skin.hue, skin.saturation));
         }
         const QColor disabled = tint(base.color(QPalette::Active, r), skin.hue, skin.saturation);
-        out.setColor(QPalette::Disabled, r, r == QPalette::WindowText || r == QPalette::Text || r == QPalette::ButtonText
-                                                ? disabled.lighter(150)
-                                                : disabled);
+        out.setColor(QPalette::Disabled, r,
+                     r == QPalette::WindowText || r == QPalette::Text || r == QPalette::ButtonText
+                         ? disabled.lighter(150)
+                         : disabled);
     }
     return out;
 }
@@ -84,4 +85,4 @@ void useSkinStyle() {
         QApplication::setStyle(fusion);
 }
 
-}  // namespace zvk
+} // namespace zvk

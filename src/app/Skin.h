@@ -22,4 +22,4 @@ void applySkin(const SkinSettings& skin);
 // The style both looks are drawn with; set once at start-up.
 void useSkinStyle();
 
-}  // namespace zvk
+} // namespace zvk

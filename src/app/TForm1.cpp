@@ -58,7 +58,7 @@ QPushButton* button(QWidget* parent, const QString& name, const QString& caption
 }
 
 constexpr int LeftPanelWidth = 218;
-}  // namespace
+} // namespace
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -298,7 +298,8 @@ void TForm1::buildTabs() {
     m_statusTabs = std::make_unique<StatusTabs>(pages[0], pages[1]);
 
     auto* config = new QVBoxLayout(pages[2]);
-    sBitBtn25 = button(pages[2], QStringLiteral("sBitBtn25"), QStringLiteral("Запрос на подключение к Серверу-конфигуратору"));
+    sBitBtn25 = button(pages[2], QStringLiteral("sBitBtn25"),
+                       QStringLiteral("Запрос на подключение к Серверу-конфигуратору"));
     auto* configRow = new QHBoxLayout;
     configRow->addWidget(sBitBtn25);
     configRow->addStretch();
@@ -323,7 +324,8 @@ void TForm1::buildStatusBar() {
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);
     // The clock panel grows to its text where the font is wider than the one it was drawn for.
-    const int clockWidth = std::max(60, fontMetrics().horizontalAdvance(QStringLiteral("00:00 / 00.00.0000")) + 12);
+    const int clockWidth =
+        std::max(60, fontMetrics().horizontalAdvance(QStringLiteral("00:00 / 00.00.0000")) + 12);
     const int widths[4] = {20, 840, 110, clockWidth};
     for (int i = 0; i < 4; ++i) {
         m_panels[i] = new QLabel(bar);
@@ -341,24 +343,46 @@ void TForm1::buildStatusBar() {
 
 // --- Operation UI -----------------------------------------------------------------------------
 
-void TForm1::showProgress() { m_form2->showCentred(); }
-void TForm1::closeProgress() { m_form2->hide(); }
-void TForm1::addProgress(const QString& line) { m_form2->addLine(line); }
-void TForm1::setGauge(int position, int maximum) { m_form2->setGauge(position, maximum); }
-void TForm1::stepGauge() { m_form2->stepGauge(); }
-void TForm1::setTimeLabel(const QString& text) { m_form2->setTimeLabel(text); }
+void TForm1::showProgress() {
+    m_form2->showCentred();
+}
+void TForm1::closeProgress() {
+    m_form2->hide();
+}
+void TForm1::addProgress(const QString& line) {
+    m_form2->addLine(line);
+}
+void TForm1::setGauge(int position, int maximum) {
+    m_form2->setGauge(position, maximum);
+}
+void TForm1::stepGauge() {
+    m_form2->stepGauge();
+}
+void TForm1::setTimeLabel(const QString& text) {
+    m_form2->setTimeLabel(text);
+}
 void TForm1::setStatusPanel(int panel, const QString& text) {
     if (panel >= 0 && panel < 4)
         m_panels[panel]->setText(text);
 }
-QString TForm1::statusPanelText(int panel) const { return panel >= 0 && panel < 4 ? m_panels[panel]->text() : QString(); }
-void TForm1::errorBox(const QString& text) { boxes::error(this, text); }
-void TForm1::warningBox(const QString& text) { boxes::warning(this, text); }
-bool TForm1::confirmWarning(const QString& text) { return boxes::confirm(this, text); }
+QString TForm1::statusPanelText(int panel) const {
+    return panel >= 0 && panel < 4 ? m_panels[panel]->text() : QString();
+}
+void TForm1::errorBox(const QString& text) {
+    boxes::error(this, text);
+}
+void TForm1::warningBox(const QString& text) {
+    boxes::warning(this, text);
+}
+bool TForm1::confirmWarning(const QString& text) {
+    return boxes::confirm(this, text);
+}
 
 // --- Lifecycle --------------------------------------------------------------------------------
 
-QString TForm1::settingsPath() const { return AppDir + QStringLiteral("/INI/5099.ini"); }
+QString TForm1::settingsPath() const {
+    return AppDir + QStringLiteral("/INI/5099.ini");
+}
 
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -436,7 +460,8 @@ void TForm1::restoreSettings(const IniFile& ini) {
     m_form4->setPortText(ini.readString(f4, QStringLiteral("Edit1Text"), m_form4->portText()));
     m_form4->setSkinIndex(ini.readInteger(f4, QStringLiteral("sCB1ItIn"), m_form4->skinIndex()));
     for (int k = 1; k <= TForm4::ScreenshotTabs; ++k)
-        m_form4->setScreenshotTab(k, ini.readBool(f4, QStringLiteral("sChBox%1").arg(k), m_form4->screenshotTab(k)));
+        m_form4->setScreenshotTab(
+            k, ini.readBool(f4, QStringLiteral("sChBox%1").arg(k), m_form4->screenshotTab(k)));
 }
 
 void TForm1::storeSettings(IniFile& ini) const {
@@ -472,7 +497,7 @@ void TForm1::FormClose() {
         return;
     m_settingsSaved = true;
     QDir(AppDir).mkdir(QStringLiteral("INI"));
-    IniFile ini = IniFile::load(settingsPath());  // keys of others survive
+    IniFile ini = IniFile::load(settingsPath()); // keys of others survive
     storeSettings(ini);
     QString error;
     if (!ini.save(settingsPath(), &error))
@@ -495,7 +520,9 @@ void TForm1::startListening() {
     m_connection->startListening(port);
 }
 
-void TForm1::applyListeningPort(quint16 port) { m_connection->restartListening(port); }
+void TForm1::applyListeningPort(quint16 port) {
+    m_connection->restartListening(port);
+}
 
 void TForm1::onFirmwareUnlocked() {
     PageControl1->setTabVisible(PageControl1->indexOf(TabSheet8), true);
@@ -549,24 +576,32 @@ void TForm1::BitBtn2Click() {
 
 // --- Log, progress, settings, clock -----------------------------------------------------------
 
-void TForm1::BitBtn9Click() { m_log.clear(); }
+void TForm1::BitBtn9Click() {
+    m_log.clear();
+}
 
 void TForm1::sBitBtn22Click() {
     m_form2->setGauge(0, m_form2->gauge()->maximum());
     m_form2->showCentred();
 }
 
-void TForm1::N2Click() { m_form4->exec(); }
+void TForm1::N2Click() {
+    m_form4->exec();
+}
 
 QString TForm1::clockText(const QDateTime& now) {
     return now.toString(QStringLiteral("HH:mm' / 'dd.MM.yyyy"));
 }
 
-void TForm1::Timer3Timer() { setStatusPanel(3, clockText(QDateTime::currentDateTime())); }
+void TForm1::Timer3Timer() {
+    setStatusPanel(3, clockText(QDateTime::currentDateTime()));
+}
 
 // --- Poll -------------------------------------------------------------------------------------
 
-int TForm1::pollPeriod() const { return UpDown1->value(); }
+int TForm1::pollPeriod() const {
+    return UpDown1->value();
+}
 
 void TForm1::UpDown1Click() {
     Edit3->setText(QString::number(UpDown1->value()));
@@ -608,4 +643,4 @@ void TForm1::refreshLinkState() {
     sBitBtn9->setAccessibleName(sBitBtn9->toolTip());
 }
 
-}  // namespace zvk
+} // namespace zvk

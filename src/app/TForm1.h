@@ -206,9 +206,9 @@ private:
     // Status bar panels 0..3.
     QLabel* m_panels[4] = {};
 
-    QTimer Timer3;         // clock, 10 s
-    QTimer Timer3_AP;      // status poll
-    QTimer Timer_LabConn;  // blinking link label
+    QTimer Timer3;        // clock, 10 s
+    QTimer Timer3_AP;     // status poll
+    QTimer Timer_LabConn; // blinking link label
 
     RfGraph m_rfGraph;
     QString m_lastScreenshotFolder = QStringLiteral("/"); // the file system root until the first capture
@@ -218,4 +218,4 @@ private:
     bool m_settingsSaved = false;
 };
 
-}  // namespace zvk
+} // namespace zvk

@@ -72,7 +72,9 @@ void TForm2::stepGauge() {
         sGauge1->setValue(std::min(sGauge1->value() + 1, sGauge1->maximum()));
 }
 
-void TForm2::setTimeLabel(const QString& text) { sLabel1->setText(text); }
+void TForm2::setTimeLabel(const QString& text) {
+    sLabel1->setText(text);
+}
 
 void TForm2::showCentred() {
     if (QWidget* p = parentWidget()) {
@@ -83,4 +85,4 @@ void TForm2::showCentred() {
     raise();
 }
 
-}  // namespace zvk
+} // namespace zvk

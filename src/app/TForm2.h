@@ -39,4 +39,4 @@ private:
     QPushButton* sBitBtn1;
 };
 
-}  // namespace zvk
+} // namespace zvk

@@ -37,7 +37,7 @@ QGroupBox* radioGroup(QWidget* parent, const QString& name, const QString& title
     layout->addStretch();
     return box;
 }
-}  // namespace
+} // namespace
 
 TForm4::TForm4(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form4"));
@@ -52,9 +52,10 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
     modem->setObjectName(QStringLiteral("TabModem"));
     RadioGroup1 = radioGroup(modem, QStringLiteral("RadioGroup1"), QStringLiteral(" Тип модема "),
                              {QStringLiteral("Motorola G24"), QStringLiteral("Siemens")}, &m_modemType);
-    RadioGroup2 = radioGroup(modem, QStringLiteral("RadioGroup2"), QStringLiteral(" Тип протокола "),
-                             {QStringLiteral("32 протокол (AT+CBST=7)"), QStringLiteral("110 протокол (AT+CBST=71)")},
-                             &m_protocol);
+    RadioGroup2 =
+        radioGroup(modem, QStringLiteral("RadioGroup2"), QStringLiteral(" Тип протокола "),
+                   {QStringLiteral("32 протокол (AT+CBST=7)"), QStringLiteral("110 протокол (AT+CBST=71)")},
+                   &m_protocol);
     auto* modemLayout = new QHBoxLayout(modem);
     modemLayout->addWidget(RadioGroup1);
     modemLayout->addWidget(RadioGroup2);
@@ -126,9 +127,12 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
     auto* shots = new QWidget;
     shots->setObjectName(QStringLiteral("TabPrintScreen"));
     auto* shotsLayout = new QVBoxLayout(shots);
-    const QStringList tabNames{QStringLiteral("Текущее состояние"), QStringLiteral("Текущее состояние - 2"),
-                               QStringLiteral("Конфигурирование"),  QStringLiteral("7710-5M"),
-                               QStringLiteral("Condition-1"),       QStringLiteral("Condition-2"),
+    const QStringList tabNames{QStringLiteral("Текущее состояние"),
+                               QStringLiteral("Текущее состояние - 2"),
+                               QStringLiteral("Конфигурирование"),
+                               QStringLiteral("7710-5M"),
+                               QStringLiteral("Condition-1"),
+                               QStringLiteral("Condition-2"),
                                QStringLiteral("ПО")};
     for (int i = 0; i < ScreenshotTabs; ++i) {
         m_shots[i] = new QCheckBox(tabNames[i], shots);
@@ -155,17 +159,23 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
     applyAccessibleNames(this);
 }
 
-int TForm4::modemType() const { return std::max(0, m_modemType->checkedId()); }
+int TForm4::modemType() const {
+    return std::max(0, m_modemType->checkedId());
+}
 void TForm4::setModemType(int index) {
     if (QAbstractButton* b = m_modemType->button(std::clamp(index, 0, 1)))
         b->setChecked(true);
 }
-int TForm4::callProtocol() const { return std::max(0, m_protocol->checkedId()); }
+int TForm4::callProtocol() const {
+    return std::max(0, m_protocol->checkedId());
+}
 void TForm4::setCallProtocol(int index) {
     if (QAbstractButton* b = m_protocol->button(std::clamp(index, 0, 1)))
         b->setChecked(true);
 }
-QString TForm4::portText() const { return Edit1->text(); }
+QString TForm4::portText() const {
+    return Edit1->text();
+}
 void TForm4::setPortText(const QString& text) {
     // The field takes four characters when typed; a longer port can only come from the file.
     Edit1->setMaxLength(std::max<int>(4, int(text.size())));
@@ -180,16 +190,30 @@ bool TForm4::parsePort(const QString& text, quint16* port) {
         *port = quint16(n);
     return true;
 }
-int TForm4::hue() const { return sSpinEdit1->value(); }
-void TForm4::setHue(int value) { sSpinEdit1->setValue(value); }
-int TForm4::intensity() const { return sSpinEdit2->value(); }
-void TForm4::setIntensity(int value) { sSpinEdit2->setValue(value); }
-int TForm4::skinIndex() const { return sComboBox1->currentIndex(); }
-void TForm4::setSkinIndex(int index) { sComboBox1->setCurrentIndex(std::clamp(index, 0, sComboBox1->count() - 1)); }
+int TForm4::hue() const {
+    return sSpinEdit1->value();
+}
+void TForm4::setHue(int value) {
+    sSpinEdit1->setValue(value);
+}
+int TForm4::intensity() const {
+    return sSpinEdit2->value();
+}
+void TForm4::setIntensity(int value) {
+    sSpinEdit2->setValue(value);
+}
+int TForm4::skinIndex() const {
+    return sComboBox1->currentIndex();
+}
+void TForm4::setSkinIndex(int index) {
+    sComboBox1->setCurrentIndex(std::clamp(index, 0, sComboBox1->count() - 1));
+}
 SkinSettings TForm4::skin() const {
     return {sComboBox1->currentText() + QStringLiteral(" (internal)"), hue(), intensity() - 100};
 }
-bool TForm4::screenshotTab(int k) const { return k >= 1 && k <= ScreenshotTabs && m_shots[k - 1]->isChecked(); }
+bool TForm4::screenshotTab(int k) const {
+    return k >= 1 && k <= ScreenshotTabs && m_shots[k - 1]->isChecked();
+}
 void TForm4::setScreenshotTab(int k, bool on) {
     if (k >= 1 && k <= ScreenshotTabs)
         m_shots[k - 1]->setChecked(on);
@@ -209,7 +233,9 @@ bool TForm4::closeRequest() {
     return true;
 }
 
-void TForm4::reject() { closeRequest(); }
+void TForm4::reject() {
+    closeRequest();
+}
 
 void TForm4::closeEvent(QCloseEvent* event) {
     if (m_closing || !isVisible()) {
@@ -223,7 +249,8 @@ void TForm4::closeEvent(QCloseEvent* event) {
 bool TForm4::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Edit2 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && Edit2->text() == FirmwarePassword) {
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            Edit2->text() == FirmwarePassword) {
             Q_EMIT firmwareUnlocked();
             closeRequest();
             return true;
@@ -232,4 +259,4 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-}  // namespace zvk
+} // namespace zvk

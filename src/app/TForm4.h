@@ -28,9 +28,9 @@ public:
     explicit TForm4(QWidget* parent = nullptr);
 
     // Modem tab.
-    int modemType() const;       // RadioGroup1: 0 Motorola G24, 1 Siemens
+    int modemType() const; // RadioGroup1: 0 Motorola G24, 1 Siemens
     void setModemType(int index);
-    int callProtocol() const;    // RadioGroup2: 0 "AT+CBST=7", 1 "AT+CBST=71"
+    int callProtocol() const; // RadioGroup2: 0 "AT+CBST=7", 1 "AT+CBST=71"
     void setCallProtocol(int index);
     // Server tab: the text of Edit1, and the port it names when valid.
     QString portText() const;
@@ -82,4 +82,4 @@ private:
     bool m_closing = false;
 };
 
-}  // namespace zvk
+} // namespace zvk

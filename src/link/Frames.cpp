@@ -14,7 +14,8 @@ constexpr std::array<std::uint16_t, 256> makeCrcTable() {
     for (unsigned i = 0; i < 256; ++i) {
         std::uint16_t crc = static_cast<std::uint16_t>(i);
         for (int k = 0; k < 8; ++k)
-            crc = (crc & 1u) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001u) : static_cast<std::uint16_t>(crc >> 1);
+            crc = (crc & 1u) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001u)
+                             : static_cast<std::uint16_t>(crc >> 1);
         table[i] = crc;
     }
     return table;
@@ -34,8 +35,10 @@ QByteArray crcDigits(std::uint16_t crc) {
     return out;
 }
 
-QByteArray fromHexLiteral(const char* hex) { return QByteArray::fromHex(QByteArray(hex)); }
-}  // namespace
+QByteArray fromHexLiteral(const char* hex) {
+    return QByteArray::fromHex(QByteArray(hex));
+}
+} // namespace
 
 QByteArray terminatorBytes(int kind) {
     switch (kind) {
@@ -51,11 +54,14 @@ QByteArray terminatorBytes(int kind) {
 std::uint16_t Crc16(const char* data, qsizetype size) {
     std::uint16_t crc = 0xFFFF;
     for (qsizetype i = 0; i < size; ++i)
-        crc = static_cast<std::uint16_t>((crc >> 8) ^ CrcTable[(crc ^ static_cast<unsigned char>(data[i])) & 0xFF]);
+        crc = static_cast<std::uint16_t>((crc >> 8) ^
+                                         CrcTable[(crc ^ static_cast<unsigned char>(data[i])) & 0xFF]);
     return crc;
 }
 
-QByteArray AddCRC(const QByteArray& text) { return text + crcDigits(Crc16(text)); }
+QByteArray AddCRC(const QByteArray& text) {
+    return text + crcDigits(Crc16(text));
+}
 
 bool CheckCRC(const QByteArray& line) {
     if (line.size() < 5)
@@ -72,7 +78,9 @@ bool CheckModbusCRC(const QByteArray& frame) {
            static_cast<unsigned char>(frame[frame.size() - 1]) == (crc >> 8);
 }
 
-bool IsHexChar(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool IsHexChar(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 
 QByteArray SpacedHex(const QByteArray& bytes) {
     QByteArray out;
@@ -93,11 +101,23 @@ QByteArray PlainHex(const QByteArray& bytes) {
 }
 
 namespace ModbusFrames {
-QByteArray readStatus() { return fromHexLiteral("1F0300000044" "4647"); }
-QByteArray requestServer() { return fromHexLiteral("1F0600001234" "8703"); }
-QByteArray configPortModbus() { return fromHexLiteral("1F0600050000" "9A75"); }
-QByteArray configPortText() { return fromHexLiteral("1F0600050001" "5BB5"); }
-}  // namespace ModbusFrames
+QByteArray readStatus() {
+    return fromHexLiteral("1F0300000044"
+                          "4647");
+}
+QByteArray requestServer() {
+    return fromHexLiteral("1F0600001234"
+                          "8703");
+}
+QByteArray configPortModbus() {
+    return fromHexLiteral("1F0600050000"
+                          "9A75");
+}
+QByteArray configPortText() {
+    return fromHexLiteral("1F0600050001"
+                          "5BB5");
+}
+} // namespace ModbusFrames
 
 QString fromWire(const QByteArray& bytes) {
     QStringDecoder decoder("windows-1251");
@@ -113,4 +133,4 @@ QByteArray toWire(const QString& text) {
     return encoder.encode(text);
 }
 
-}  // namespace zvk
+} // namespace zvk

@@ -17,7 +17,9 @@ QByteArray terminatorBytes(int kind);
 
 // CRC-16/MODBUS: reflected polynomial 0xA001, initial 0xFFFF, no final xor.
 std::uint16_t Crc16(const char* data, qsizetype size);
-inline std::uint16_t Crc16(const QByteArray& bytes) { return Crc16(bytes.constData(), bytes.size()); }
+inline std::uint16_t Crc16(const QByteArray& bytes) {
+    return Crc16(bytes.constData(), bytes.size());
+}
 
 // text followed by its CRC as four upper-case hex digits, high byte first.
 QByteArray AddCRC(const QByteArray& text);
@@ -27,10 +29,16 @@ bool CheckCRC(const QByteArray& line);
 bool CheckModbusCRC(const QByteArray& frame);
 
 bool IsHexChar(char c);
-inline bool IsHexChar(QChar c) { return c.unicode() < 0x80 && IsHexChar(static_cast<char>(c.unicode())); }
+inline bool IsHexChar(QChar c) {
+    return c.unicode() < 0x80 && IsHexChar(static_cast<char>(c.unicode()));
+}
 
-inline bool BitIsSet(std::uint8_t value, int bit) { return bit >= 0 && bit < 8 && ((value >> bit) & 1u); }
-inline bool BitIsSet(std::uint16_t value, int bit) { return bit >= 0 && bit < 16 && ((value >> bit) & 1u); }
+inline bool BitIsSet(std::uint8_t value, int bit) {
+    return bit >= 0 && bit < 8 && ((value >> bit) & 1u);
+}
+inline bool BitIsSet(std::uint16_t value, int bit) {
+    return bit >= 0 && bit < 16 && ((value >> bit) & 1u);
+}
 
 // Each byte as two upper-case hex digits followed by a space ("1F 03 ... 47 "): the log form of
 // binary frames.
@@ -40,15 +48,15 @@ QByteArray PlainHex(const QByteArray& bytes);
 
 // The four binary frames the tool sends, all to slave 31, stored whole with their CRC.
 namespace ModbusFrames {
-QByteArray readStatus();        // read 68 holding registers from register 0
-QByteArray requestServer();     // write register 0 with 0x1234: go and connect to the server
-QByteArray configPortModbus();  // write register 5 with 0
-QByteArray configPortText();    // write register 5 with 1
+QByteArray readStatus();       // read 68 holding registers from register 0
+QByteArray requestServer();    // write register 0 with 0x1234: go and connect to the server
+QByteArray configPortModbus(); // write register 5 with 0
+QByteArray configPortText();   // write register 5 with 1
 constexpr int SlaveAddress = 0x1F;
-constexpr int ReadStatusReplyLength = 141;  // address, function, count, 136 data bytes, CRC
+constexpr int ReadStatusReplyLength = 141; // address, function, count, 136 data bytes, CRC
 constexpr int ReadStatusDataBytes = 136;
 constexpr int WriteEchoLength = 8;
-}  // namespace ModbusFrames
+} // namespace ModbusFrames
 
 // Outcome texts shared by every operation that validates a reply.
 namespace Outcome {
@@ -58,10 +66,10 @@ inline const QString NoAck = QStringLiteral(" Ошибка : нет подтве
 inline const QString BadLength = QStringLiteral(" Ошибка длины ответа");
 inline const QString BadCrc = QStringLiteral(" Ошибка CRC ответа");
 inline const QString NoModbusReply = QStringLiteral(" Нет ModBus - ответа или ошибка в ответе");
-}  // namespace Outcome
+} // namespace Outcome
 
 // Windows-1251 at the edges of the wire.
 QString fromWire(const QByteArray& bytes);
 QByteArray toWire(const QString& text);
 
-}  // namespace zvk
+} // namespace zvk

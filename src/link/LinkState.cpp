@@ -11,4 +11,4 @@ QString LinkState::RefreshConnecta() const {
     return caption;
 }
 
-}  // namespace zvk
+} // namespace zvk

@@ -10,9 +10,9 @@ namespace zvk {
 
 // What the link-state label ST33 shows.
 enum class LinkLabel {
-    Absent,       // " ОТСУТСТВУЕТ", blue on the window colour, steady (start, or ended by the tool)
-    Established,  // " УСТАНОВЛЕНО", black on lime
-    Lost,         // " ОТСУТСТВУЕТ", black on rose, blinking (unexpected loss)
+    Absent,      // " ОТСУТСТВУЕТ", blue on the window colour, steady (start, or ended by the tool)
+    Established, // " УСТАНОВЛЕНО", black on lime
+    Lost,        // " ОТСУТСТВУЕТ", black on rose, blinking (unexpected loss)
 };
 
 // Cable modes of the radio group " Соединение по кабелю ".
@@ -36,7 +36,9 @@ public:
     void setModemPresent(int present) { set(m_modemPresent, present ? 1 : 0); }
     void setBusy(bool on) { set(m_busy, on); }
     void setDisconnectExpected(bool on) { set(m_disconnectExpected, on); }
-    void setCableMode(int mode) { set(m_cableMode, mode == CableModbus ? int(CableModbus) : int(CableConfig)); }
+    void setCableMode(int mode) {
+        set(m_cableMode, mode == CableModbus ? int(CableModbus) : int(CableConfig));
+    }
     void setLabel(LinkLabel label) { set(m_label, label); }
 
     // The guard of the text operations: a link is up and it can carry text commands.
@@ -69,4 +71,4 @@ private:
     LinkLabel m_label = LinkLabel::Absent;
 };
 
-}  // namespace zvk
+} // namespace zvk

@@ -25,4 +25,4 @@ void OperationFrame::finish(const QString& outcome) {
     m_state.setBusy(false);
 }
 
-}  // namespace zvk
+} // namespace zvk

@@ -25,4 +25,4 @@ private:
     bool m_finished = false;
 };
 
-}  // namespace zvk
+} // namespace zvk

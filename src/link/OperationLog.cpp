@@ -30,7 +30,9 @@ QString OperationLog::TimeMark(const QTime& time) {
         .arg(time.msec(), 3, 10, QLatin1Char('0'));
 }
 
-QString OperationLog::fromWireText(const QByteArray& line) { return fromWire(line); }
+QString OperationLog::fromWireText(const QByteArray& line) {
+    return fromWire(line);
+}
 
 void OperationLog::append(const QString& text, Rgb colour) {
     ++m_lines;
@@ -72,4 +74,4 @@ void OperationLog::clear() {
         m_view->clearLog();
 }
 
-}  // namespace zvk
+} // namespace zvk

@@ -4,9 +4,9 @@
 // optional time marks. The rules live here; a LogView (the window's rich-text box, or a recorder in
 // tests) only appends finished lines.
 
+#include "link/Rgb.h"
 #include <QByteArray>
 #include <QObject>
-#include "link/Rgb.h"
 #include <QString>
 #include <QTime>
 
@@ -59,4 +59,4 @@ private:
     qint64 m_lines = 0;
 };
 
-}  // namespace zvk
+} // namespace zvk

@@ -22,9 +22,8 @@ constexpr int TrailingOutputMs = 200;
 class LineCollector {
 public:
     explicit LineCollector(TextLink& link) {
-        m_connection = QObject::connect(&link, &TextLink::lineReceived, [this](const QByteArray& line) {
-            m_lines.append(line);
-        });
+        m_connection = QObject::connect(&link, &TextLink::lineReceived,
+                                        [this](const QByteArray& line) { m_lines.append(line); });
     }
     ~LineCollector() { QObject::disconnect(m_connection); }
     LineCollector(const LineCollector&) = delete;
@@ -48,7 +47,7 @@ public:
 private:
     bool& m_flag;
 };
-}  // namespace
+} // namespace
 
 RequestEngine::RequestEngine(LinkState& state, SerialLink& serial, OperationLog& log, QObject* parent)
     : QObject(parent), m_state(state), m_serial(serial), m_log(log) {
@@ -142,10 +141,12 @@ int RequestEngine::textWait(const QByteArray& command, const QByteArray& expecte
                 link.LineReady = false;
                 if (matched || step.elapsed() >= StepMs)
                     break;
-                waitUntil(int(StepMs - step.elapsed()), [&] { return !lines.empty() || AbortRequested; }, &link);
+                waitUntil(
+                    int(StepMs - step.elapsed()), [&] { return !lines.empty() || AbortRequested; }, &link);
             }
         } else {
-            waitUntil(int(StepMs - step.elapsed()), [&] { return link.LineReady || AbortRequested; }, &link);
+            waitUntil(
+                int(StepMs - step.elapsed()), [&] { return link.LineReady || AbortRequested; }, &link);
         }
         if (m_ui)
             m_ui->setTimeLabel(QStringLiteral("Time: %1 sec.").arg(n));
@@ -188,7 +189,9 @@ void RequestEngine::startGaugeMs(int ms) {
     m_prBar.start();
 }
 
-void RequestEngine::stopGauge() { m_prBar.stop(); }
+void RequestEngine::stopGauge() {
+    m_prBar.stop();
+}
 
 bool RequestEngine::Day_otvet(const QByteArray& command, const QByteArray& expected, Match mode, int ms) {
     if (refuse(command))
@@ -212,7 +215,8 @@ bool RequestEngine::Day_otvet(const QByteArray& command, const QByteArray& expec
         m_serial.LineReady = false;
         if (result || timer2.elapsed() >= ms)
             break;
-        waitUntil(int(ms - timer2.elapsed()), [&] { return !lines.empty(); }, &m_serial);
+        waitUntil(
+            int(ms - timer2.elapsed()), [&] { return !lines.empty(); }, &m_serial);
     }
     stopGauge();
     // Let the modem's trailing output arrive before the next command.
@@ -253,7 +257,8 @@ int RequestEngine::Day_otvet5(const QByteArray& command, const QList<QByteArray>
         }
         if (timer2.elapsed() >= ms)
             break;
-        waitUntil(int(ms - timer2.elapsed()), [&] { return !lines.empty() || AbortRequested; }, &m_serial);
+        waitUntil(
+            int(ms - timer2.elapsed()), [&] { return !lines.empty() || AbortRequested; }, &m_serial);
     }
     stopGauge();
     return result;
@@ -269,7 +274,8 @@ bool RequestEngine::Opros_ModBus(const QByteArray& frame, int length, int ms) {
     QElapsedTimer timer2;
     timer2.start();
     m_serial.RxBuffer.clear();
-    waitUntil(ms, [&] { return m_serial.RxBuffer.size() == length; }, nullptr);
+    waitUntil(
+        ms, [&] { return m_serial.RxBuffer.size() == length; }, nullptr);
     LastModbusReply = m_serial.RxBuffer;
     const bool ok = LastModbusReply.size() == length && CheckModbusCRC(LastModbusReply);
     if (ok)
@@ -289,4 +295,4 @@ void RequestEngine::Delay(int ms) {
     loop.exec();
 }
 
-}  // namespace zvk
+} // namespace zvk

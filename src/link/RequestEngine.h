@@ -79,7 +79,7 @@ private:
     TextLink* m_tcp = nullptr;
     bool m_outstanding = false;
     TextLink* m_waitingOn = nullptr;
-    QTimer m_prBar;  // T_PrBar
+    QTimer m_prBar; // T_PrBar
 };
 
-}  // namespace zvk
+} // namespace zvk

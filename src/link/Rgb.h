@@ -12,4 +12,4 @@ constexpr Rgb rgb(int r, int g, int b) {
     return 0xFF000000u | (quint32(r & 0xFF) << 16) | (quint32(g & 0xFF) << 8) | quint32(b & 0xFF);
 }
 
-}  // namespace zvk
+} // namespace zvk

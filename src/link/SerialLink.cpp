@@ -14,7 +14,7 @@ constexpr int WatchedPins = QSerialPort::ClearToSendSignal | QSerialPort::DataSe
                             QSerialPort::RingIndicatorSignal | QSerialPort::DataCarrierDetectSignal;
 // Qt has no status-change signal, so the lines are sampled while the port is open.
 constexpr int StatusWatchMs = 50;
-}  // namespace
+} // namespace
 
 SerialLink::SerialLink(LinkState& state, OperationLog& log, QObject* parent)
     : TextLink(log, parent), m_state(state) {
@@ -24,7 +24,9 @@ SerialLink::SerialLink(LinkState& state, OperationLog& log, QObject* parent)
     connect(&m_port, &QSerialPort::errorOccurred, this, &SerialLink::onError);
 }
 
-SerialLink::~SerialLink() { m_port.close(); }
+SerialLink::~SerialLink() {
+    m_port.close();
+}
 
 int SerialLink::numberForPort(const QString& portName) {
     static const QRegularExpression numbered(QStringLiteral("^(?:/dev/)?ttyS(\\d{1,3})$"));
@@ -115,7 +117,9 @@ void SerialLink::Sendstr(const QByteArray& text, int kind) {
     m_log.serialSent(text);
 }
 
-void SerialLink::SenByte(char byte) { writeRaw(QByteArray(1, byte)); }
+void SerialLink::SenByte(char byte) {
+    writeRaw(QByteArray(1, byte));
+}
 
 void SerialLink::SendBinarStr(const QByteArray& bytes) {
     writeRaw(bytes);
@@ -182,10 +186,11 @@ void SerialLink::onError(QSerialPort::SerialPortError error) {
             const QString reason = m_port.errorString();
             close();
             m_port.clearError();
-            m_log.WriteInfToRich(QStringLiteral("COM-порт %1 потерян (%2), порт закрыт").arg(m_portName, reason));
+            m_log.WriteInfToRich(
+                QStringLiteral("COM-порт %1 потерян (%2), порт закрыт").arg(m_portName, reason));
             Q_EMIT portLost();
         },
         Qt::QueuedConnection);
 }
 
-}  // namespace zvk
+} // namespace zvk

@@ -83,4 +83,4 @@ private:
     bool m_closingLostPort = false;
 };
 
-}  // namespace zvk
+} // namespace zvk

@@ -22,9 +22,13 @@ TcpServerLink::~TcpServerLink() {
     }
 }
 
-quint16 TcpServerLink::boundPort() const { return m_server->serverPort(); }
+quint16 TcpServerLink::boundPort() const {
+    return m_server->serverPort();
+}
 
-bool TcpServerLink::isListening() const { return m_server->isListening(); }
+bool TcpServerLink::isListening() const {
+    return m_server->isListening();
+}
 
 bool TcpServerLink::activate(QString* error) {
     if (m_server->isListening())
@@ -90,12 +94,13 @@ void TcpServerLink::onNewConnection() {
         socket->setProperty("zvkAddress", address);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] { onDisconnected(socket); });
-        connect(socket, &QTcpSocket::errorOccurred, this, [this, socket, address](QAbstractSocket::SocketError e) {
-            // A peer that closes or resets its end is a departure, reported by disconnected().
-            if (e == QAbstractSocket::RemoteHostClosedError)
-                return;
-            Q_EMIT clientError(errorCode(e), address);
-        });
+        connect(socket, &QTcpSocket::errorOccurred, this,
+                [this, socket, address](QAbstractSocket::SocketError e) {
+                    // A peer that closes or resets its end is a departure, reported by disconnected().
+                    if (e == QAbstractSocket::RemoteHostClosedError)
+                        return;
+                    Q_EMIT clientError(errorCode(e), address);
+                });
         m_log.WriteInfToRich(QStringLiteral("Подключился клиент: IP=") + address);
         Q_EMIT clientConnected(address);
     }
@@ -109,7 +114,9 @@ void TcpServerLink::onReadyRead(QTcpSocket* socket) {
     m_partialOwner = RxBuffer.isEmpty() ? nullptr : socket;
 }
 
-void TcpServerLink::handleLine(const QByteArray& line) { m_log.tcpReceived(line); }
+void TcpServerLink::handleLine(const QByteArray& line) {
+    m_log.tcpReceived(line);
+}
 
 void TcpServerLink::onDisconnected(QTcpSocket* socket) {
     if (!m_clients.removeOne(socket))
@@ -131,7 +138,7 @@ void TcpServerLink::SendClientam(const QByteArray& text, int kind) {
     const QList<QTcpSocket*> clients = m_clients;
     for (QTcpSocket* s : clients) {
         if (!m_clients.contains(s))
-            continue;  // left while an earlier send let events run
+            continue; // left while an earlier send let events run
         m_log.tcpSent(text);
         const qint64 written = s->state() == QAbstractSocket::ConnectedState ? s->write(wire) : -1;
         if (written != wire.size())
@@ -139,4 +146,4 @@ void TcpServerLink::SendClientam(const QByteArray& text, int kind) {
     }
 }
 
-}  // namespace zvk
+} // namespace zvk

@@ -61,7 +61,7 @@ private:
     QTcpServer* m_server;
     quint16 m_port = DefaultPort;
     QList<QTcpSocket*> m_clients;
-    QPointer<QTcpSocket> m_partialOwner;  // the client whose bytes wait in RxBuffer
+    QPointer<QTcpSocket> m_partialOwner; // the client whose bytes wait in RxBuffer
 };
 
-}  // namespace zvk
+} // namespace zvk

@@ -19,7 +19,7 @@ void TextLink::assemble(const QByteArray& data) {
             if (RxBuffer.size() > MaxPartialLine) {
                 const qsizetype dropped = RxBuffer.size();
                 RxBuffer.clear();
-                m_discarding = true;  // the rest of this line would be a fragment, not a line
+                m_discarding = true; // the rest of this line would be a fragment, not a line
                 m_log.WriteInfToRich(
                     QStringLiteral("Строка без конца строки длиннее %1 байт отброшена (%2 байт)")
                         .arg(MaxPartialLine)
@@ -34,7 +34,7 @@ void TextLink::assemble(const QByteArray& data) {
             continue;
         }
         if (RxBuffer.isEmpty())
-            continue;  // an empty line, or the LF of a CR LF pair
+            continue; // an empty line, or the LF of a CR LF pair
         const QByteArray line = RxBuffer;
         RxBuffer.clear();
         const bool first = !LineReady;
@@ -49,4 +49,4 @@ void TextLink::assemble(const QByteArray& data) {
     }
 }
 
-}  // namespace zvk
+} // namespace zvk

@@ -35,8 +35,8 @@ public:
     virtual void sendLine(const QByteArray& text, int kind) = 0;
 
 Q_SIGNALS:
-    void lineReadyRaised();                       // LineReady went from clear to set
-    void lineReceived(const QByteArray& line);    // every complete line, after LastLine is handled
+    void lineReadyRaised();                    // LineReady went from clear to set
+    void lineReceived(const QByteArray& line); // every complete line, after LastLine is handled
 
 protected:
     // Line assembly: CR or LF ends a line, empty lines are dropped, the rest waits for the next
@@ -48,7 +48,7 @@ protected:
     OperationLog& m_log;
 
 private:
-    bool m_discarding = false;  // inside an overlong line, until its terminator
+    bool m_discarding = false; // inside an overlong line, until its terminator
 };
 
-}  // namespace zvk
+} // namespace zvk

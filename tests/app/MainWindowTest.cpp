@@ -70,10 +70,12 @@ TEST_F(MainWindowTest, SettingsRestoreInTableOrderAndSaveOnClose) {
     child<QLineEdit>("Edit1")->setText(QStringLiteral("123"));
     w.close();
     const IniFile saved = IniFile::load(appDir.filePath(QStringLiteral("INI/5099.ini")));
-    EXPECT_EQ(saved.readString(QStringLiteral("Form1"), QStringLiteral("Edit1Text"), {}), QStringLiteral("123"));
+    EXPECT_EQ(saved.readString(QStringLiteral("Form1"), QStringLiteral("Edit1Text"), {}),
+              QStringLiteral("123"));
     EXPECT_EQ(saved.readInteger(QStringLiteral("Form1"), QStringLiteral("NoCOM"), 0), 2);
     EXPECT_EQ(saved.readInteger(QStringLiteral("Form1"), QStringLiteral("UD1"), 0), 100);
-    EXPECT_EQ(saved.readString(QStringLiteral("Form4"), QStringLiteral("Edit1Text"), {}), QString::number(listenPort));
+    EXPECT_EQ(saved.readString(QStringLiteral("Form4"), QStringLiteral("Edit1Text"), {}),
+              QString::number(listenPort));
     EXPECT_EQ(saved.readInteger(QStringLiteral("Form4"), QStringLiteral("SpEd2"), 0), 200);
     for (int k = 1; k <= 7; ++k)
         EXPECT_TRUE(saved.contains(QStringLiteral("Form4"), QStringLiteral("sChBox%1").arg(k)));
@@ -164,8 +166,10 @@ TEST_F(MainWindowTest, EveryControlHasAnAccessibleName) {
         const bool control = qobject_cast<QAbstractButton*>(c) || qobject_cast<QLineEdit*>(c) ||
                              qobject_cast<QAbstractSpinBox*>(c) || qobject_cast<QAbstractItemView*>(c);
         if (control && c->accessibleName().isEmpty() && c->focusPolicy() != Qt::NoFocus)
-            unnamed << c->objectName() + QStringLiteral(":") + QString::fromLatin1(c->metaObject()->className());
+            unnamed << c->objectName() + QStringLiteral(":") +
+                           QString::fromLatin1(c->metaObject()->className());
     }
     EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(QLatin1Char(' ')).toStdString();
-    EXPECT_EQ(TForm1::clockText(QDateTime(QDate(2012, 4, 3), QTime(9, 5))), QStringLiteral("09:05 / 03.04.2012"));
+    EXPECT_EQ(TForm1::clockText(QDateTime(QDate(2012, 4, 3), QTime(9, 5))),
+              QStringLiteral("09:05 / 03.04.2012"));
 }

@@ -135,7 +135,7 @@ TEST_F(TcpWindowTest, PollWaitEndsWhenTheLastClientLeaves) {
     TcpClient client(listenPort);
     client.answerStatus(statusReply() + "\r\n");
     ASSERT_TRUE(pumpUntil([&] { return panel1() == TcpPolled; }));
-    client.onLine = nullptr;  // the next poll gets no answer
+    client.onLine = nullptr; // the next poll gets no answer
     bool waited = false;
     client.onLine = [&](const QByteArray& line) {
         // The poll's request has arrived and its wait runs: the controller goes away.

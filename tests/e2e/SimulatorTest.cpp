@@ -58,7 +58,8 @@ struct SimulatorTest : WindowFixture {
     void expectDecoded() {
         EXPECT_EQ(window->statusTabs()->sLabel2()->text(), QStringLiteral("20.20"));
         EXPECT_FALSE(window->statusTabs()->sEdit1()->text().isEmpty());
-        EXPECT_EQ(window->statusPanelText(2), QStringLiteral("IMEI: ") + window->statusTabs()->sEdit1()->text());
+        EXPECT_EQ(window->statusPanelText(2),
+                  QStringLiteral("IMEI: ") + window->statusTabs()->sEdit1()->text());
         EXPECT_EQ(cell(6, 1, 1), QStringLiteral("OK")) << "the simulator reaches its modules";
         EXPECT_FALSE(cell(3, 1, 1).isEmpty()) << "box 1 temperature";
     }
@@ -71,7 +72,7 @@ struct SimulatorTest : WindowFixture {
     QProcess sim;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(SimulatorTest, ControllerConnectsOverTcpAndIsPolled) {
     writeSettings(portSection());
@@ -104,7 +105,7 @@ TEST_F(SimulatorTest, CableInConfigMode) {
     writeSettings(portSection());
     TForm1& w = open();
     chosenPort = startSim({QStringLiteral("--pty")});
-    child<QPushButton>("BitBtn1")->click();  // select and open; the probe finds no modem
+    child<QPushButton>("BitBtn1")->click(); // select and open; the probe finds no modem
     ASSERT_TRUE(w.serial().isOpen());
     EXPECT_EQ(w.linkState().ModemPresent(), 0);
     EXPECT_EQ(w.statusPanelText(1), QStringLiteral(" Модем не обнаружен - работа с блоком по кабелю."));
@@ -115,10 +116,11 @@ TEST_F(SimulatorTest, CableInConfigMode) {
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Tarvane v2.64     CONNECT"));
     expectDecoded();
     const QString log = logText();
-    EXPECT_TRUE(log.contains(QStringLiteral("SET_CONFIG_MODE?\nZVKOK")) || log.contains(QStringLiteral("SET_CONFIG_MODE?\n\nZVKOK")));
+    EXPECT_TRUE(log.contains(QStringLiteral("SET_CONFIG_MODE?\nZVKOK")) ||
+                log.contains(QStringLiteral("SET_CONFIG_MODE?\n\nZVKOK")));
     EXPECT_TRUE(log.contains(QStringLiteral("Приостановка прослушивания сокета")));
 
-    child<QPushButton>("sBitBtn10")->click();  // the controller answers "DISCONNECT"
+    child<QPushButton>("sBitBtn10")->click(); // the controller answers "DISCONNECT"
     ASSERT_TRUE(pumpUntil([&] { return !w.linkState().LinkUp(); }, 5000));
     EXPECT_EQ(w.linkState().label(), LinkLabel::Absent);
     EXPECT_TRUE(w.tcp().isListening());
@@ -128,7 +130,7 @@ TEST_F(SimulatorTest, CableInModbusMode) {
     writeSettings(portSection());
     TForm1& w = open();
     chosenPort = startSim({QStringLiteral("--pty"), QStringLiteral("--modbus")});
-    child<QRadioButton>("sRadioGroup1_0")->click();  // "Режим Modbus"
+    child<QRadioButton>("sRadioGroup1_0")->click(); // "Режим Modbus"
     child<QPushButton>("BitBtn1")->click();
     ASSERT_TRUE(w.serial().isOpen());
     child<QPushButton>("sBitBtn9")->click();
@@ -154,7 +156,8 @@ TEST_F(SimulatorTest, DataCallThroughAModem) {
     child<QPushButton>("BitBtn1")->click();
     ASSERT_EQ(w.linkState().ModemPresent(), 1);
     EXPECT_EQ(w.statusPanelText(1), QStringLiteral(" Модем успешно обнаружен."));
-    EXPECT_TRUE(w.form2()->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))
+    EXPECT_TRUE(w.form2()
+                    ->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"))
                     ->toPlainText()
                     .contains(QStringLiteral(" Модем успешно инициализирован")));
 

@@ -16,8 +16,8 @@ TEST(Frames, CheckCrcBoundariesAndCase) {
     const QByteArray reply = AddCRC("VT=0A0B0C");
     EXPECT_TRUE(CheckCRC(reply));
     EXPECT_EQ(reply.size(), 13);
-    EXPECT_FALSE(CheckCRC("FFFF"));           // four characters: nothing to check
-    EXPECT_TRUE(CheckCRC(AddCRC("Z")));      // five: checked over the first
+    EXPECT_FALSE(CheckCRC("FFFF"));     // four characters: nothing to check
+    EXPECT_TRUE(CheckCRC(AddCRC("Z"))); // five: checked over the first
     EXPECT_FALSE(CheckCRC(AddCRC("Z").replace(0, 1, "Y")));
     // The CRC of a write covers "ZVK+" and the name, not only the payload.
     EXPECT_NE(AddCRC("ZVK+VT=0A0B0C").right(4), AddCRC("0A0B0C").right(4));

@@ -1,6 +1,6 @@
+#include "link/OperationFrame.h"
 #include "Recorder.h"
 #include "link/LinkState.h"
-#include "link/OperationFrame.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ TEST(OperationFrame, FramesAnOperationAndFinishesOnEveryPath) {
         EXPECT_TRUE(state.Busy());
         EXPECT_TRUE(ui.progressVisible);
         frame.finish(QStringLiteral(" Запись параметров прошла успешно."));
-        frame.finish(QStringLiteral("twice"));  // only the first outcome counts
+        frame.finish(QStringLiteral("twice")); // only the first outcome counts
     }
     EXPECT_FALSE(state.Busy());
     EXPECT_FALSE(ui.progressVisible);

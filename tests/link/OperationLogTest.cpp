@@ -1,5 +1,5 @@
-#include "link/Frames.h"
 #include "link/OperationLog.h"
+#include "link/Frames.h"
 
 #include "Recorder.h"
 
@@ -14,14 +14,17 @@ struct LogFixture : ::testing::Test {
     OperationLog log;
     RecorderLogView view;
 };
-}  // namespace
+} // namespace
 
 TEST_F(LogFixture, CommandAndReplyAreSeparatedByBlankLines) {
     log.WriteInfToRich(QStringLiteral("Старт прослушивания сокета"));
     log.serialSent("ZVK+VT?");
     log.serialReceived("VT=0102030000");
-    EXPECT_EQ(view.texts(), (QStringList{QStringLiteral("Старт прослушивания сокета"), {}, QStringLiteral("ZVK+VT?"),
-                                         {}, QStringLiteral("VT=0102030000")}));
+    EXPECT_EQ(view.texts(), (QStringList{QStringLiteral("Старт прослушивания сокета"),
+                                         {},
+                                         QStringLiteral("ZVK+VT?"),
+                                         {},
+                                         QStringLiteral("VT=0102030000")}));
     EXPECT_EQ(view.lines[2].colour, rgb(255, 0, 0));
     EXPECT_EQ(view.lines[4].colour, rgb(0, 0, 255));
 }
@@ -62,12 +65,12 @@ TEST_F(LogFixture, ClearKeepsTheLastKind) {
     log.clear();
     EXPECT_TRUE(view.lines.isEmpty());
     EXPECT_EQ(log.LastLogKind(), LogKind::SerialSent);
-    log.serialSent("B");  // same kind: no blank line
+    log.serialSent("B"); // same kind: no blank line
     log.WriteInfToRich(QStringLiteral("i"));
     EXPECT_EQ(view.texts(), (QStringList{QStringLiteral("B"), {}, QStringLiteral("i")}));
 
     log.clear();
-    log.serialReceived("R");  // received after clear, other kind: blank line though the log is empty
+    log.serialReceived("R"); // received after clear, other kind: blank line though the log is empty
     EXPECT_EQ(view.texts(), (QStringList{{}, QStringLiteral("R")}));
 }
 

@@ -124,7 +124,7 @@ TEST_F(RequestEngineTest, ModbusRequestByLengthAndCrc) {
     EXPECT_FALSE(serial.BinaryRxMode);
 
     const qsizetype logged = view.lines.size();
-    peer.onBytes(frame, frame + QByteArray(1, '\0'), 10, 1);  // nine bytes in one block
+    peer.onBytes(frame, frame + QByteArray(1, '\0'), 10, 1); // nine bytes in one block
     QElapsedTimer t;
     t.start();
     EXPECT_FALSE(engine.Opros_ModBus(frame, ModbusFrames::WriteEchoLength, 400));

@@ -14,7 +14,8 @@ TEST_F(SerialLinkTest, SendsWithEachTerminatorAndLogsWithout) {
     serial.Sendstr("+++", TermNone);
     ASSERT_TRUE(peer.waitForBytes(9 + 5 + 3));
     EXPECT_EQ(peer.received(), QByteArray("ZVK+VT?\r\nATE0\r+++"));
-    EXPECT_EQ(view.texts(), (QStringList{QStringLiteral("ZVK+VT?"), QStringLiteral("ATE0"), QStringLiteral("+++")}));
+    EXPECT_EQ(view.texts(),
+              (QStringList{QStringLiteral("ZVK+VT?"), QStringLiteral("ATE0"), QStringLiteral("+++")}));
 }
 
 TEST_F(SerialLinkTest, BinaryFrameLoggedAsSpacedHex) {
@@ -30,7 +31,7 @@ TEST_F(SerialLinkTest, BinaryFrameLoggedAsSpacedHex) {
 }
 
 TEST_F(SerialLinkTest, TooLongTextIsNotSentButLogged) {
-    const QByteArray text(SerialLink::OutputBufferSize, 'A');  // with CR LF it no longer fits
+    const QByteArray text(SerialLink::OutputBufferSize, 'A'); // with CR LF it no longer fits
     serial.Sendstr(text, TermCRLF);
     serial.Sendstr("ok", TermCR);
     ASSERT_TRUE(peer.waitForBytes(3));
@@ -90,11 +91,11 @@ TEST_F(SerialLinkTest, OverlongPartialLineIsDropped) {
     view.lines.clear();
     const QByteArray junk(40000, 'J');
     peer.write(junk);
-    peer.write(junk);  // now past the limit
+    peer.write(junk); // now past the limit
     ASSERT_TRUE(pumpUntil([&] { return !view.lines.isEmpty(); }));
     EXPECT_EQ(view.lines.last().colour, rgb(0, 128, 0));
     EXPECT_LE(serial.RxBuffer.size(), TextLink::MaxPartialLine);
-    peer.write(junk + "\r\nOK\r\n");  // the tail of the dropped line is no line of its own
+    peer.write(junk + "\r\nOK\r\n"); // the tail of the dropped line is no line of its own
     ASSERT_TRUE(pumpUntil([&] { return serial.LineReady; }));
     EXPECT_EQ(serial.LastLine, QByteArray("OK"));
 }
@@ -105,7 +106,7 @@ TEST_F(SerialLinkTest, VanishedPortClosesCleanly) {
     ASSERT_TRUE(pumpUntil([&] { return lost.count() == 1; }, 3000));
     EXPECT_FALSE(serial.isOpen());
     EXPECT_EQ(serial.openButtonCaption(), QStringLiteral("Open  COM-port"));
-    serial.Sendstr("ZVK+TS?", TermCRLF);  // a closed port writes nothing, the line is still logged
+    serial.Sendstr("ZVK+TS?", TermCRLF); // a closed port writes nothing, the line is still logged
     EXPECT_EQ(view.lines.last().text, QStringLiteral("ZVK+TS?"));
 }
 

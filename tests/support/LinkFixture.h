@@ -33,4 +33,4 @@ struct SerialFixture : ::testing::Test {
     PtyPeer peer;
 };
 
-}  // namespace zvk::test
+} // namespace zvk::test

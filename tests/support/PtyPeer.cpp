@@ -181,4 +181,4 @@ bool PtyPeer::waitForLines(qsizetype n, int timeoutMs) {
     return pumpUntil([&] { return m_lines.size() >= n; }, timeoutMs);
 }
 
-}  // namespace zvk::test
+} // namespace zvk::test

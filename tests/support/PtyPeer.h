@@ -61,7 +61,7 @@ private:
     void checkRules();
 
     int m_master = -1;
-    int m_slaveKeep = -1;  // keeps the line discipline alive while the tool reopens its side
+    int m_slaveKeep = -1; // keeps the line discipline alive while the tool reopens its side
     QString m_slavePath;
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::unique_ptr<QSocketNotifier> m_writeNotifier;
@@ -78,4 +78,4 @@ void pump(int ms);
 // Pumps until cond() holds or the timeout passes; returns cond().
 bool pumpUntil(const std::function<bool()>& cond, int timeoutMs = 3000);
 
-}  // namespace zvk::test
+} // namespace zvk::test

@@ -76,4 +76,4 @@ public:
     QList<Line> lines;
 };
 
-}  // namespace zvk::test
+} // namespace zvk::test

@@ -51,7 +51,9 @@ struct WindowFixture : ::testing::Test {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(text);
     }
-    QByteArray portSection() const { return "[Form4]\r\nEdit1Text=" + QByteArray::number(listenPort) + "\r\n"; }
+    QByteArray portSection() const {
+        return "[Form4]\r\nEdit1Text=" + QByteArray::number(listenPort) + "\r\n";
+    }
     TForm1& open() {
         window = std::make_unique<TForm1>();
         window->show();
@@ -70,4 +72,4 @@ struct WindowFixture : ::testing::Test {
     QString chosenPort;
 };
 
-}  // namespace zvk::test
+} // namespace zvk::test
