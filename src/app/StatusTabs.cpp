@@ -166,8 +166,8 @@ private:
 namespace {
 
 // The drawing rule of the status grids: background from the colour tables (the header row in the
-// fixed-row colour), black text, centred or indented, at the grid's vertical offset; a text wider
-// than its column starts at the left edge.
+// fixed-row colour), black text on table colours, centred or indented, at the grid's vertical offset; a text
+// wider than its column starts at the left edge.
 class StatusCellDelegate : public QStyledItemDelegate {
 public:
     StatusCellDelegate(const GridDesign& design, QObject* parent)
@@ -178,8 +178,9 @@ public:
         const QRect rect = option.rect;
         const bool header = index.row() == 0;
         const QVariant background = index.data(Qt::BackgroundRole);
-        painter->fillRect(rect, header || !background.isValid() ? option.palette.color(QPalette::Button)
-                                                                : background.value<QColor>());
+        const bool skinColoured = header || !background.isValid();
+        painter->fillRect(rect,
+                          skinColoured ? option.palette.color(QPalette::Button) : background.value<QColor>());
         if (option.state & QStyle::State_Selected) {
             QColor highlight = option.palette.color(QPalette::Highlight);
             highlight.setAlpha(90);
@@ -203,7 +204,9 @@ public:
                 painter->save();
                 painter->setClipRect(rect);
             }
-            painter->setPen(Qt::black);
+            // Cells in the skin's button colour take its text colour, so headers stay readable on
+            // the dark skin; cells coloured by the tables keep black text.
+            painter->setPen(skinColoured ? option.palette.color(QPalette::ButtonText) : QColor(Qt::black));
             painter->setFont(option.font);
             painter->drawStaticText(rect.left() + x, rect.top() + top, laidOut);
             if (overflows)
