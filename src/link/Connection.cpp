@@ -126,6 +126,10 @@ void Connection::Connect(const QByteArray& number) {
     }
     if (m_state.LinkUp())
         return;
+    // Clicked inside another request's wait or operation (a modem being set up, a probe): the dial
+    // or greeting would be refused or mixed into it, and a hang-up would go into the other exchange.
+    if (m_engine.lineInUse())
+        return;
 
     QString result;
     {
@@ -237,7 +241,7 @@ void Connection::Reset() {
 
 void Connection::RequestServer() {
     // The request is a Modbus frame on the cable: only a controller on a Modbus cable can take it.
-    if (!m_state.LinkUp() || !m_state.cableModbus())
+    if (!m_state.LinkUp() || !m_state.cableModbus() || m_engine.lineInUse())
         return;
     OperationFrame frame(m_state, m_ui, QStringLiteral(" Запрос подключения к серверу-конфигуратору ..."));
     if (!m_engine.Opros_ModBus(ModbusFrames::requestServer(), ModbusFrames::WriteEchoLength, ModbusWaitMs)) {
@@ -267,7 +271,7 @@ void Connection::Timer_ClientConnectTimer() {
     if (m_tcp.clientCount() == 0)
         return;
     // Another request owns the receive state; the exchange follows once it is done.
-    if (m_engine.requestOutstanding() || m_state.Busy() || inOperation()) {
+    if (m_engine.lineInUse() || inOperation()) {
         m_clientConnect.start(ClientRetryMs);
         return;
     }

@@ -58,6 +58,10 @@ RequestEngine::RequestEngine(LinkState& state, SerialLink& serial, OperationLog&
     });
 }
 
+bool RequestEngine::lineInUse() const {
+    return m_outstanding || m_state.Busy();
+}
+
 bool RequestEngine::matches(const QByteArray& line, const QByteArray& expected, Match mode) {
     return mode == Match::Exact ? line == expected : line.startsWith(expected);
 }

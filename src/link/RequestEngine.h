@@ -55,6 +55,10 @@ public:
     QByteArray LastModbusReply;
 
     bool requestOutstanding() const { return m_outstanding; }
+    // Another operation or request holds the link (a click can arrive inside its wait, or in a pause
+    // between its exchanges): a new one must not start, or it would be refused half-way, write its
+    // outcome over the other's and close the other's progress window.
+    bool lineInUse() const;
     // The link the outstanding text wait listens on; nullptr when none runs.
     const TextLink* waitingOn() const { return m_waitingOn; }
     static bool matches(const QByteArray& line, const QByteArray& expected, Match mode);

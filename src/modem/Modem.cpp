@@ -48,7 +48,7 @@ void Modem::probeWhenFree() {
         return;
     // The port can be opened from inside another request's wait; the probe must not share it,
     // and must not end an operation's Busy.
-    if (m_engine.requestOutstanding() || m_state.Busy()) {
+    if (m_engine.lineInUse()) {
         m_probeRetry.start();
         return;
     }

@@ -9,7 +9,7 @@ namespace zvk {
 
 std::optional<QString> SendActionCommand(const QByteArray& command, LinkState& state, RequestEngine& engine,
                                          OperationUi& ui, int steps) {
-    if (!state.LinkUp())
+    if (!state.LinkUp() || engine.lineInUse())
         return std::nullopt;
     OperationFrame frame(state, ui, ActionOutcome::Start);
     QString outcome;

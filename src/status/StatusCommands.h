@@ -27,9 +27,9 @@ inline const QString Success = QStringLiteral(" Запись параметро�
 } // namespace ActionOutcome
 
 // Sends the command with CR, no CRC, and waits for a line beginning with "ZVKOK" inside the
-// operation frame. With no link nothing happens and there is no result; otherwise the result is
-// the outcome written to the progress window and status panel 1 (empty when the acknowledgement
-// came but the link went down meanwhile). Busy is not consulted: the poll disables the buttons.
+// operation frame. With no link, or while another operation or request holds the line, nothing
+// happens and there is no result; otherwise the result is the outcome written to the progress
+// window and status panel 1 (empty when the acknowledgement came but the link went down meanwhile).
 std::optional<QString> SendActionCommand(const QByteArray& command, LinkState& state, RequestEngine& engine,
                                          OperationUi& ui, int steps = RequestEngine::ReplyTimeout);
 

@@ -83,7 +83,7 @@ const QStringList& StatusPoll::pollLockedButtons() {
 }
 
 bool StatusPoll::Timer3_APTimer() {
-    if (m_state.Busy() || !m_state.LinkUp() || m_engine.requestOutstanding())
+    if (!m_state.LinkUp() || m_engine.lineInUse())
         return false;
     if (m_hooks.operationRunning && m_hooks.operationRunning())
         return false;

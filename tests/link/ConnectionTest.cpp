@@ -168,6 +168,29 @@ TEST_F(ConnectionTest, GuardsBeforeConnecting) {
     EXPECT_TRUE(tcp.isListening());
 }
 
+TEST_F(ConnectionTest, ConnectClickedInsideAnotherRequestDoesNothing) {
+    // The modem's set-up is still waiting for a reply: a dial now would be refused, reported as an
+    // unanswered call and followed by a hang-up sent into the set-up.
+    state.setModemPresent(1);
+    peer.on("AT+CMGF=1", "OK\r\n", 300);
+    QTimer::singleShot(50, &engine, [&] { connection.Connect("5550101"); });
+    EXPECT_TRUE(engine.Day_otvet("AT+CMGF=1", "OK", Match::Exact, 2000));
+    pump(100);
+    EXPECT_EQ(peer.received(), QByteArray("AT+CMGF=1\r"));
+    EXPECT_TRUE(ui.events.isEmpty());
+    EXPECT_TRUE(ui.status1.isEmpty());
+    EXPECT_TRUE(tcp.isListening());
+    EXPECT_FALSE(logHas(Paused));
+
+    // Between the set-up's commands (its pause after the first "ATE0") only Busy tells.
+    peer.clearReceived();
+    state.setBusy(true);
+    QTimer::singleShot(50, &engine, [&] { connection.Connect("5550101"); });
+    engine.Delay(300);
+    EXPECT_TRUE(peer.received().isEmpty());
+    EXPECT_TRUE(ui.events.isEmpty());
+}
+
 // --- Cable in Modbus mode -----------------------------------------------------------------------
 
 TEST_F(ConnectionTest, ModbusModeConnectsWithTheStatusFrameOnly) {
@@ -265,6 +288,16 @@ TEST_F(ConnectionTest, ServerRequestOnAModbusCable) {
     EXPECT_TRUE(ui.events.isEmpty());
 
     state.setCableMode(CableModbus);
+    // Nor while another operation holds the line (here between its exchanges): it would end that
+    // operation's Busy and close its progress window.
+    state.setBusy(true);
+    connection.RequestServer();
+    pump(50);
+    EXPECT_TRUE(peer.received().isEmpty());
+    EXPECT_TRUE(ui.events.isEmpty());
+    EXPECT_TRUE(state.Busy());
+    state.setBusy(false);
+
     pollTimer.start();
     connection.RequestServer();
     EXPECT_EQ(peer.received(), QByteArray::fromHex("1F06000012348703"));

@@ -2,6 +2,8 @@
 #include "LinkFixture.h"
 #include "link/Frames.h"
 
+#include <QTimer>
+
 using namespace zvk;
 using namespace zvk::test;
 
@@ -69,18 +71,42 @@ TEST(StatusCommands, CommandsOfTheThreeButtons) {
     EXPECT_EQ(ActionCommands[2], QByteArray("ZVK+RELOAD_3_CONDITION"));
 }
 
-using StatusCommandsNoLinkTest = SerialFixture;
+using StatusCommandsRefusedTest = SerialFixture;
 
-TEST_F(StatusCommandsNoLinkTest, NothingHappensWithoutLink) {
+// A click with no link, or while another operation or request holds the line, does nothing at all:
+// no command, no progress window, no outcome over the other operation's.
+TEST_F(StatusCommandsRefusedTest, NothingHappensWithoutLinkOrWhileTheLineIsInUse) {
+    auto expectNothing = [&](const char* situation) {
+        SCOPED_TRACE(situation);
+        EXPECT_TRUE(ui.events.isEmpty());
+        EXPECT_TRUE(ui.progress.isEmpty());
+        EXPECT_TRUE(ui.status1.isEmpty());
+        EXPECT_TRUE(ui.boxes.isEmpty());
+    };
     state.setBusy(false);
     EXPECT_FALSE(SendActionCommand(ActionCommands[0], state, engine, ui).has_value());
     pump(100);
     EXPECT_TRUE(peer.received().isEmpty());
-    EXPECT_TRUE(ui.events.isEmpty());
-    EXPECT_TRUE(ui.progress.isEmpty());
-    EXPECT_TRUE(ui.status1.isEmpty());
-    EXPECT_TRUE(ui.boxes.isEmpty());
     EXPECT_TRUE(view.lines.isEmpty()) << "nothing logged either";
+    expectNothing("no link");
+
+    state.setLinkUp(true);
+    state.setBusy(true); // another operation, between its exchanges
+    EXPECT_FALSE(SendActionCommand(ActionCommands[1], state, engine, ui).has_value());
+    pump(100);
+    EXPECT_TRUE(peer.received().isEmpty());
+    EXPECT_TRUE(state.Busy()) << "the other operation keeps its Busy";
+    expectNothing("Busy");
+
+    state.setBusy(false);
+    peer.on("ZVK+TS?", "ZVKOK\r\n", 300);
+    std::optional<QString> inWait = QStringLiteral("not called");
+    QTimer::singleShot(50, &engine,
+                       [&] { inWait = SendActionCommand(ActionCommands[2], state, engine, ui); });
+    EXPECT_TRUE(engine.Day_otvet("ZVK+TS?", "ZVKOK", Match::Exact, 2000));
+    EXPECT_FALSE(inWait.has_value());
+    EXPECT_EQ(peer.received(), QByteArray("ZVK+TS?\r")) << "only the request that was waiting";
+    expectNothing("inside another wait");
 }
 
 } // namespace
