@@ -7,77 +7,38 @@
 #include "BlockBuilder.h"
 #include "PtyPeer.h"
 #include "TcpClient.h"
+#include "WindowFixture.h"
 #include "app/LogWidget.h"
-#include "app/MessageBoxes.h"
-#include "app/PortDialog.h"
-#include "app/TForm1.h"
 #include "app/TForm2.h"
 #include "app/TForm4.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTcpServer>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-#include <memory>
 
 namespace zvk::test {
-
-inline quint16 unusedTcpPort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::Any, 0);
-    return probe.serverPort();
-}
 
 inline QByteArray statusReply() {
     return BlockBuilder().version(20, 20, 1).reply();
 }
 
-struct E2eFixture : ::testing::Test {
+struct E2eFixture : WindowFixture {
     void SetUp() override {
-        ASSERT_TRUE(appDir.isValid());
         ASSERT_TRUE(peer.isValid());
-        previousDir = QDir::currentPath();
-        QDir::setCurrent(appDir.path());
-        listenPort = unusedTcpPort();
-        boxes::setHook([this](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons) {
-            shownBoxes << text;
-            return QMessageBox::Ok;
-        });
-        PortDialog::setHook([this](const QString&) { return peer.slavePath(); });
-    }
-    void TearDown() override {
-        window.reset();
-        boxes::setHook({});
-        PortDialog::setHook({});
-        QDir::setCurrent(previousDir);
+        WindowFixture::SetUp();
+        chosenPort = peer.slavePath();
     }
 
     // Starts the tool with these settings lines besides the listening port.
     TForm1& start(const QByteArray& form1 = {}, const QByteArray& form4 = {}) {
-        QDir(appDir.path()).mkdir(QStringLiteral("INI"));
-        QFile ini(appDir.filePath(QStringLiteral("INI/5099.ini")));
-        EXPECT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[Form1]\r\n" + form1 + "[Form4]\r\nEdit1Text=" + QByteArray::number(listenPort) + "\r\n" +
-                  form4);
-        ini.close();
-        window = std::make_unique<TForm1>();
-        window->show();
-        return *window;
+        writeSettings("[Form1]\r\n" + form1 + portSection() + form4);
+        return open();
     }
 
-    template <class T> T* child(const char* name) const {
-        T* w = window->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
     void click(const char* name) { child<QPushButton>(name)->click(); }
     // "Select" with the pty chosen in the port dialog; the probe of the open runs inside.
     void selectPort() { click("BitBtn1"); }
@@ -102,12 +63,7 @@ struct E2eFixture : ::testing::Test {
     static inline const QString Established = QStringLiteral(" УСТАНОВЛЕНО");
     static inline const QString Absent = QStringLiteral(" ОТСУТСТВУЕТ");
 
-    QTemporaryDir appDir;
-    QString previousDir;
-    quint16 listenPort = 0;
     PtyPeer peer;
-    std::unique_ptr<TForm1> window;
-    QStringList shownBoxes;
 };
 
 } // namespace zvk::test

@@ -114,7 +114,7 @@ TEST_F(TcpWindowTest, ListeningPortInUseAndTheSettingsDialogRestartsIt) {
     EXPECT_FALSE(window->tcp().isListening());
     EXPECT_TRUE(window->isVisible()); // the tool runs on without listening
 
-    const quint16 next = unusedTcpPort();
+    const quint16 next = freeTcpPort();
     window->form4()->setPortText(QString::number(next));
     ASSERT_TRUE(window->form4()->closeRequest());
     EXPECT_TRUE(window->tcp().isListening());

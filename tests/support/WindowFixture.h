@@ -16,10 +16,10 @@
 
 namespace zvk::test {
 
-// A port nobody listens on right now.
+// A port nobody listens on right now, on any address (the tool listens on all of them).
 inline quint16 freeTcpPort() {
     QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
+    probe.listen(QHostAddress::Any, 0);
     return probe.serverPort();
 }
 
@@ -60,7 +60,9 @@ struct WindowFixture : ::testing::Test {
         return *window;
     }
     template <class T> T* child(const char* name) const {
-        return window->findChild<T*>(QString::fromLatin1(name));
+        T* w = window->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
     }
 
     QTemporaryDir appDir;
