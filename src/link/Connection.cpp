@@ -183,18 +183,10 @@ QString Connection::connectSerial(const QByteArray& number) {
 QString Connection::firstStatusRead() {
     m_ui.addProgress(StatusRequest);
     const int r = m_engine.Ozidanie("ZVK+TS?", "ZVK", TermCRLF, Match::Prefix, ConnectStatusSteps);
-    if (r == RequestEngine::OtherLine)
-        return wrongReply(m_engine.LastLine);
-    if (r != RequestEngine::Matched) {
-        // The flags stay up: the modem's carrier loss ends the connection.
-        if (m_dialler)
-            m_dialler->hangUpAfterSilence();
-        return Outcome::NoReply;
-    }
-    const QByteArray line = m_engine.LastLine;
-    if (!CheckCRC(line))
-        return Outcome::BadCrc;
-    const AcceptedStatus status = acceptStatus(line, StatusSource::TextReply, m_status, m_ui, Polled);
+    // A silent controller: the flags stay up, the modem's carrier loss ends the connection.
+    if (r == RequestEngine::NoLine && m_dialler)
+        m_dialler->hangUpAfterSilence();
+    const AcceptedStatus status = acceptStatusReply(r, m_engine.LastLine, wrongReply, m_status, m_ui, Polled);
     if (status.ok && m_pollSwitch && m_pollSwitch())
         startPoll();
     return status.message;
@@ -284,23 +276,13 @@ void Connection::Timer_ClientConnectTimer() {
     m_state.setTcpLinkUp(true);
     m_ui.addProgress(StatusRequest);
     const int r = m_engine.Ozidanie("ZVK+TS?", "ZVK", TermCRLF, Match::Prefix, ClientStatusSteps);
-    const QByteArray line = m_engine.LastLine;
-    QString message;
-    if (r == RequestEngine::OtherLine) {
-        message = wrongReply(line);
-    } else if (r != RequestEngine::Matched) {
-        message = Outcome::NoReply;
-    } else if (!CheckCRC(line)) {
-        message = Outcome::BadCrc;
-    } else {
-        const AcceptedStatus status = acceptStatus(line, StatusSource::TextReply, m_status, m_ui, TcpPolled);
-        message = status.message;
-        // A controller that connected by itself is polled whether or not the switch is on.
-        if (status.ok)
-            startPoll();
-    }
-    m_ui.addProgress(message);
-    m_ui.setStatusPanel(1, message);
+    const AcceptedStatus status =
+        acceptStatusReply(r, m_engine.LastLine, wrongReply, m_status, m_ui, TcpPolled);
+    // A controller that connected by itself is polled whether or not the switch is on.
+    if (status.ok)
+        startPoll();
+    m_ui.addProgress(status.message);
+    m_ui.setStatusPanel(1, status.message);
     m_ui.closeProgress();
 }
 

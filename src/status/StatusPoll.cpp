@@ -60,6 +60,18 @@ AcceptedStatus acceptStatus(const QByteArray& block, StatusSource source, const 
     return {true, outcome.logError.isEmpty() ? successMessage : successMessage + outcome.logError};
 }
 
+AcceptedStatus acceptStatusReply(int waitResult, const QByteArray& line,
+                                 QString (*otherLine)(const QByteArray&), const StatusTarget& target,
+                                 OperationUi& ui, const QString& successMessage) {
+    if (waitResult == RequestEngine::OtherLine)
+        return {false, otherLine(line)};
+    if (waitResult != RequestEngine::Matched)
+        return {false, Outcome::NoReply};
+    if (!CheckCRC(line))
+        return {false, Outcome::BadCrc};
+    return acceptStatus(line, StatusSource::TextReply, target, ui, successMessage);
+}
+
 QByteArray modbusStatusText(const QByteArray& reply) {
     return QByteArrayLiteral("ZVK") + PlainHex(reply.mid(3, ModbusFrames::ReadStatusDataBytes));
 }
@@ -97,14 +109,7 @@ bool StatusPoll::Timer3_APTimer() {
 
 QString StatusPoll::textRequest() {
     const int result = m_engine.Ozidanie("ZVK+TS?", "ZVK", TermCRLF, Match::Prefix, TextSteps);
-    const QByteArray& line = m_engine.LastLine;
-    if (result == RequestEngine::OtherLine)
-        return strayStatusLine(line);
-    if (result != RequestEngine::Matched)
-        return Outcome::NoReply;
-    if (!CheckCRC(line))
-        return Outcome::BadCrc;
-    return acceptStatus(line, StatusSource::TextReply, m_target, m_ui, Polled).message;
+    return acceptStatusReply(result, m_engine.LastLine, strayStatusLine, m_target, m_ui, Polled).message;
 }
 
 QString StatusPoll::modbusRequest() {

@@ -36,6 +36,12 @@ struct AcceptedStatus {
 AcceptedStatus acceptStatus(const QByteArray& block, StatusSource source, const StatusTarget& target,
                             OperationUi& ui, const QString& successMessage);
 
+// The checks after a wait for the text status reply ("ZVK+TS?"), in their order: a line that is not
+// a status block (worded by otherLine), no reply, the CRC, then the block itself (acceptStatus).
+AcceptedStatus acceptStatusReply(int waitResult, const QByteArray& line,
+                                 QString (*otherLine)(const QByteArray&), const StatusTarget& target,
+                                 OperationUi& ui, const QString& successMessage);
+
 // "ZVK" and the 136 data bytes of a 141-byte Modbus status reply, two upper-case digits each.
 QByteArray modbusStatusText(const QByteArray& reply);
 
