@@ -10,7 +10,6 @@
 
 #include <QAction>
 #include <QDesktopServices>
-#include <QEventLoop>
 #include <QFrame>
 #include <QPushButton>
 #include <QTabWidget>
@@ -90,13 +89,7 @@ void TForm1::sBitBtn78Click() {
 
 bool TForm1::captureTab(QString* error) {
     // Let the newly selected tab paint, with events running.
-    QEventLoop settle;
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    connect(&timer, &QTimer::timeout, &settle, &QEventLoop::quit);
-    timer.start(200);
-    settle.exec();
+    m_engine.Delay(200);
 
     const QImage picture = screenshots::grabWindowArea(*this);
     const QString folder = screenshots::folder(AppDir, m_statusView.ControllerId);
