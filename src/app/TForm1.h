@@ -114,9 +114,6 @@ public:
     void sBitBtn10Click(); // "   DISCONNECT"
     void BitBtn6Click();   // "res"
     void sBitBtn25Click(); // "Запрос на подключение к Серверу-конфигуратору"
-    Connection& connection() { return *m_connection; }
-    Modem& modem() { return *m_modem; }
-    StatusPoll& statusPoll() { return *m_poll; }
 
     // Status-tab commands, RF graph and tab screenshots (TForm1Status.cpp).
     void sBitBtn17Click(); // "ППК", box 1
