@@ -8,10 +8,10 @@
 
 #include "app/TForm2.h"
 #include "bench_link.h"
+#include "resident.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QPlainTextEdit>
 #include <QTcpSocket>
 #include <atomic>
@@ -22,13 +22,10 @@
 
 namespace {
 
+// After the allocator has returned its free pages, so only memory still in use counts.
 long residentKiB() {
     malloc_trim(0);
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : -1;
+    return bench::residentKiB();
 }
 
 // Visits from a thread of their own while the tool's event loop runs; returns the seconds taken.

@@ -4,30 +4,14 @@
 
 #include "app/LogWidget.h"
 #include "link/OperationLog.h"
+#include "resident.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <cstdio>
-#include <fstream>
-#include <string>
 
 using namespace zvk;
-
-namespace {
-long residentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            long kib = 0;
-            status >> kib;
-            return kib;
-        }
-        status.ignore(1 << 20, '\n');
-    }
-    return -1;
-}
-} // namespace
+using bench::residentKiB;
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
