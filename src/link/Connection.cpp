@@ -9,20 +9,11 @@
 #include "link/SerialLink.h"
 #include "link/TcpServerLink.h"
 
+#include <QScopedValueRollback>
+
 namespace zvk {
 
 namespace {
-
-class FlagScope {
-public:
-    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~FlagScope() { m_flag = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-    bool& m_flag;
-};
 
 const QString StatusRequest = QStringLiteral(" Запрос текущего состояния ...");
 
@@ -133,7 +124,7 @@ void Connection::Connect(const QByteArray& number) {
 
     QString result;
     {
-        FlagScope running(m_connecting);
+        const QScopedValueRollback running(m_connecting, true);
         m_ui.showProgress();
         m_ui.addProgress(QString());
         pauseListening();
@@ -267,7 +258,7 @@ void Connection::Timer_ClientConnectTimer() {
         m_clientConnect.start(ClientRetryMs);
         return;
     }
-    FlagScope running(m_clientExchange);
+    const QScopedValueRollback running(m_clientExchange, true);
     m_ui.showProgress();
     m_ui.addProgress(QString());
     m_ui.addProgress(Connected);

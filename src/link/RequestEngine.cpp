@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QScopedValueRollback>
 #include <cmath>
 
 namespace zvk {
@@ -37,16 +38,6 @@ private:
     QMetaObject::Connection m_connection;
 };
 
-class OutstandingGuard {
-public:
-    explicit OutstandingGuard(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~OutstandingGuard() { m_flag = false; }
-    OutstandingGuard(const OutstandingGuard&) = delete;
-    OutstandingGuard& operator=(const OutstandingGuard&) = delete;
-
-private:
-    bool& m_flag;
-};
 } // namespace
 
 RequestEngine::RequestEngine(LinkState& state, SerialLink& serial, OperationLog& log, QObject* parent)
@@ -114,7 +105,7 @@ int RequestEngine::textWait(const QByteArray& command, const QByteArray& expecte
                             int steps, bool discardOthers) {
     if (refuse(command))
         return NoLine;
-    OutstandingGuard guard(m_outstanding);
+    const QScopedValueRollback outstanding(m_outstanding, true);
     AbortRequested = false;
     if (m_ui) {
         m_ui->setGauge(0, steps);
@@ -200,7 +191,7 @@ void RequestEngine::stopGauge() {
 bool RequestEngine::Day_otvet(const QByteArray& command, const QByteArray& expected, Match mode, int ms) {
     if (refuse(command))
         return false;
-    OutstandingGuard guard(m_outstanding);
+    const QScopedValueRollback outstanding(m_outstanding, true);
     startGaugeMs(ms);
     LineCollector lines(m_serial);
     m_serial.clearReceive();
@@ -231,7 +222,7 @@ bool RequestEngine::Day_otvet(const QByteArray& command, const QByteArray& expec
 int RequestEngine::Day_otvet5(const QByteArray& command, const QList<QByteArray>& expected, int ms) {
     if (refuse(command))
         return DialTimeout;
-    OutstandingGuard guard(m_outstanding);
+    const QScopedValueRollback outstanding(m_outstanding, true);
     startGaugeMs(ms);
     AbortRequested = false;
     LineCollector lines(m_serial);
@@ -271,7 +262,7 @@ int RequestEngine::Day_otvet5(const QByteArray& command, const QList<QByteArray>
 bool RequestEngine::Opros_ModBus(const QByteArray& frame, int length, int ms) {
     if (refuse(SpacedHex(frame)))
         return false;
-    OutstandingGuard guard(m_outstanding);
+    const QScopedValueRollback outstanding(m_outstanding, true);
     startGaugeMs(ms);
     m_serial.BinaryRxMode = true;
     m_serial.SendBinarStr(frame);
